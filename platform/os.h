@@ -1,0 +1,68 @@
+// The operating-system calls the program makes, and nothing else: raw byte
+// I/O on handles, files by name, the end of the process. Everything above
+// this layer speaks only of these functions and of OsError.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace sotra::os {
+
+using Handle = int;
+
+Handle standard_input();
+Handle standard_output();
+Handle standard_error();
+
+// What went wrong in a call, as far as the program tells causes apart.
+enum class OsError {
+    none,
+    no_space,          // the device is full
+    access_refused,    // permissions, a read-only file or file system, a directory
+    not_found,         // a path component does not exist
+    already_exists,    // a file appeared where none was a moment ago
+    invalid_name,      // the name is too long or otherwise not usable
+    too_many_files,    // the process or the system has too many files open
+    other,             // anything else the platform reports
+};
+
+// True when the handle is an interactive character device (a terminal).
+bool is_interactive(Handle handle);
+
+// Writes all n bytes, retrying short writes; returns the first failure.
+OsError write_all(Handle handle, const char* bytes, std::size_t n);
+
+// Reads at most n bytes; `got` receives the count, 0 at end of input.
+OsError read_some(Handle handle, char* bytes, std::size_t n, std::size_t& got);
+
+enum class Access { read_write, read_only, write_only };
+
+// Whether a file of that name exists (anything the name reaches).
+bool file_exists(const char* name);
+
+// Opens an existing file without changing it.
+OsError open_existing(const char* name, Access access, Handle& handle);
+
+// Creates a new, empty file; fails with already_exists if one appeared.
+OsError create_new(const char* name, Access access, Handle& handle);
+
+// The file's identity, the same however its name is written.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+OsError file_identity(Handle handle, FileIdentity& identity);
+
+// Cuts the file to `length` bytes and moves the write position there.
+OsError truncate_at(Handle handle, std::int64_t length);
+
+// Moves the file position to `offset` from the start.
+OsError seek_to(Handle handle, std::int64_t offset);
+
+OsError close_handle(Handle handle);
+
+// Ends the process at once with `status`; nothing else runs.
+[[noreturn]] void exit_process(int status);
+
+}  // namespace sotra::os

@@ -1,0 +1,126 @@
+#include "platform/os.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sotra::os {
+namespace {
+
+OsError from_errno(int error) {
+    switch (error) {
+        case 0: return OsError::none;
+        case ENOSPC:
+        case EDQUOT: return OsError::no_space;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+        case EBADF:
+        case ETXTBSY: return OsError::access_refused;
+        case ENOENT:
+        case ENOTDIR: return OsError::not_found;
+        case EEXIST: return OsError::already_exists;
+        case ENAMETOOLONG:
+        case EINVAL:
+        case ELOOP:
+        case EILSEQ: return OsError::invalid_name;
+        case EMFILE:
+        case ENFILE: return OsError::too_many_files;
+        default: return OsError::other;
+    }
+}
+
+int access_flags(Access access) {
+    switch (access) {
+        case Access::read_write: return O_RDWR;
+        case Access::read_only: return O_RDONLY;
+        case Access::write_only: return O_WRONLY;
+    }
+    return O_RDONLY;
+}
+
+}  // namespace
+
+Handle standard_input() { return STDIN_FILENO; }
+Handle standard_output() { return STDOUT_FILENO; }
+Handle standard_error() { return STDERR_FILENO; }
+
+bool is_interactive(Handle handle) { return ::isatty(handle) == 1; }
+
+OsError write_all(Handle handle, const char* bytes, std::size_t n) {
+    while (n > 0) {
+        const ssize_t done = ::write(handle, bytes, n);
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            return from_errno(errno);
+        }
+        if (done == 0) return OsError::no_space;
+        bytes += done;
+        n -= static_cast<std::size_t>(done);
+    }
+    return OsError::none;
+}
+
+OsError read_some(Handle handle, char* bytes, std::size_t n, std::size_t& got) {
+    got = 0;
+    for (;;) {
+        const ssize_t done = ::read(handle, bytes, n);
+        if (done >= 0) {
+            got = static_cast<std::size_t>(done);
+            return OsError::none;
+        }
+        if (errno != EINTR) return from_errno(errno);
+    }
+}
+
+bool file_exists(const char* name) {
+    struct stat info;
+    return ::stat(name, &info) == 0;
+}
+
+OsError open_existing(const char* name, Access access, Handle& handle) {
+    const int fd = ::open(name, access_flags(access) | O_CLOEXEC);
+    if (fd < 0) return from_errno(errno);
+    handle = fd;
+    return OsError::none;
+}
+
+OsError create_new(const char* name, Access access, Handle& handle) {
+    const int fd = ::open(name, access_flags(access) | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return from_errno(errno);
+    handle = fd;
+    return OsError::none;
+}
+
+OsError file_identity(Handle handle, FileIdentity& identity) {
+    struct stat info;
+    if (::fstat(handle, &info) != 0) return from_errno(errno);
+    identity.device = static_cast<std::uint64_t>(info.st_dev);
+    identity.inode = static_cast<std::uint64_t>(info.st_ino);
+    return OsError::none;
+}
+
+OsError truncate_at(Handle handle, std::int64_t length) {
+    if (::ftruncate(handle, static_cast<off_t>(length)) != 0) {
+        // A descriptor not open for writing is refused, whichever of the two
+        // errors the system picks for it.
+        return errno == EINVAL ? OsError::access_refused : from_errno(errno);
+    }
+    return seek_to(handle, length);
+}
+
+OsError seek_to(Handle handle, std::int64_t offset) {
+    if (::lseek(handle, static_cast<off_t>(offset), SEEK_SET) < 0) return from_errno(errno);
+    return OsError::none;
+}
+
+OsError close_handle(Handle handle) {
+    if (::close(handle) != 0 && errno != EINTR) return from_errno(errno);
+    return OsError::none;
+}
+
+void exit_process(int status) { ::_exit(status); }
+
+}  // namespace sotra::os

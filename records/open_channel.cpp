@@ -1,0 +1,135 @@
+#include "records/open_channel.h"
+
+#include <string>
+#include <vector>
+
+#include "process/report_failure.h"
+#include "records/text_channel.h"
+
+namespace sotra {
+namespace {
+
+constexpr std::size_t kNameLimit = 259;
+constexpr std::size_t kAnswerLimit = 258;
+
+std::vector<std::string> arguments;
+std::size_t next_argument = 0;
+
+FailureCause open_cause(os::OsError error) {
+    switch (error) {
+        case os::OsError::not_found: return FailureCause::path_not_found;
+        case os::OsError::access_refused: return FailureCause::access_refused;
+        case os::OsError::already_exists: return FailureCause::file_appeared;
+        case os::OsError::invalid_name: return FailureCause::invalid_name;
+        case os::OsError::too_many_files: return FailureCause::too_many_open_files;
+        case os::OsError::no_space: return FailureCause::no_space;
+        default: return FailureCause::access_refused;
+    }
+}
+
+// One line typed at the console, read through the console channel so that
+// nothing it has already read ahead is lost.
+std::string read_console_answer() {
+    TextChannel& console = console_input();
+    begin_read(console);
+    std::string answer;
+    for (;;) {
+        const int c = next_char(console);
+        if (c == kEndOfFile) report_failure(FailureCause::end_of_file, StatementKind::read, console.name);
+        if (c == kReadFailure) report_failure(read_failure_cause(), StatementKind::read, console.name);
+        if (c < 0) break;
+        if (answer.size() < kAnswerLimit) answer.push_back(static_cast<char>(c));
+    }
+    next_record(console);
+    end_read(console);
+    return answer;
+}
+
+void write_prompt(std::int32_t number) {
+    const std::string prompt =
+        "File name missing or blank - please enter file name\r\nUNIT " + std::to_string(number) + "? ";
+    (void)os::write_all(os::standard_output(), prompt.data(), prompt.size());
+}
+
+std::string blank_name_answer(std::int32_t number) {
+    if (next_argument < arguments.size()) {
+        std::string name(trimmed_name(arguments[next_argument++]));
+        if (!name.empty()) return name;
+    } else if (console_output().line_open) {
+        (void)os::write_all(os::standard_output(), "\r\n", 2);
+    }
+    std::string name;
+    while (name.empty()) {
+        write_prompt(number);
+        name = std::string(trimmed_name(read_console_answer()));
+    }
+    return name;
+}
+
+}  // namespace
+
+void set_command_line(int argc, const char* const* argv) {
+    arguments.clear();
+    next_argument = 0;
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+}
+
+std::string_view trimmed_name(std::string_view field) {
+    if (const auto nul = field.find('\0'); nul != std::string_view::npos) field = field.substr(0, nul);
+    if (field.size() > kNameLimit) field = field.substr(0, kNameLimit);
+    const auto first = field.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const auto last = field.find_last_not_of(' ');
+    return field.substr(first, last - first + 1);
+}
+
+void open_channel(std::int32_t number, std::string_view name_field) {
+    std::string name(trimmed_name(name_field));
+    if (name.empty()) name = blank_name_answer(number);
+
+    // 3. Existence decides between opening as it is and creating.
+    const bool exists = os::file_exists(name.c_str());
+    TextChannel channel;
+    channel.number = number;
+    channel.name = name;
+    channel.style = ChannelStyle::file;
+    // 4. Read-write, then read-only, then write-only.
+    os::OsError error = os::OsError::other;
+    for (const os::Access access : {os::Access::read_write, os::Access::read_only, os::Access::write_only}) {
+        error = exists ? os::open_existing(name.c_str(), access, channel.handle)
+                       : os::create_new(name.c_str(), access, channel.handle);
+        if (error == os::OsError::none) {
+            channel.access = access;
+            break;
+        }
+        if (error == os::OsError::already_exists) break;  // a race, not an access problem
+    }
+    if (error != os::OsError::none) report_failure(open_cause(error), StatementKind::open, name);
+    (void)os::file_identity(channel.handle, channel.identity);
+
+    // 2. The same file open on another number is a failure; on this number
+    //    it stays open as it is; another file on this number is closed.
+    bool keep_existing = false;
+    bool conflict = false;
+    for_each_file_channel([&](TextChannel& open) {
+        if (open.identity == channel.identity) {
+            if (open.number == number) keep_existing = true;
+            else conflict = true;
+        }
+    });
+    if (keep_existing || conflict) {
+        (void)os::close_handle(channel.handle);
+        if (conflict) report_failure(FailureCause::already_open, StatementKind::open, name);
+        return;
+    }
+    close_channel(number);
+
+    // 5. A created file has nothing to cut.
+    channel.writing = !exists;
+    if (add_file_channel(std::move(channel)) == nullptr) {
+        (void)os::close_handle(channel.handle);
+        report_failure(FailureCause::too_many_channels, StatementKind::open, name);
+    }
+}
+
+}  // namespace sotra

@@ -1,0 +1,342 @@
+#include "records/text_channel.h"
+
+#include <cstring>
+
+#include "process/report_failure.h"
+#include "process/stop.h"
+
+namespace sotra {
+
+namespace detail {
+std::array<std::unique_ptr<TextChannel>, kMaxFileChannels> file_channels;
+}
+
+namespace {
+
+TextChannel console_in;
+TextChannel console_out;
+bool shared_console = false;
+FailureCause last_read_failure = FailureCause::read_failed;
+
+constexpr char kCtrlZ = 26;
+constexpr std::size_t kInteractiveLineLimit = 130;
+
+FailureCause write_cause(os::OsError error) {
+    switch (error) {
+        case os::OsError::no_space: return FailureCause::no_space;
+        case os::OsError::access_refused: return FailureCause::access_refused;
+        default: return FailureCause::write_failed;
+    }
+}
+
+void report_write_failure(const TextChannel& channel, os::OsError error) {
+    report_failure(write_cause(error), StatementKind::write, channel.name);
+}
+
+// Writes the buffered output of a file channel; false after a failure.
+bool flush_buffer(TextChannel& channel) {
+    if (channel.buffer_fill == 0) return true;
+    const os::OsError error = os::write_all(channel.handle, channel.buffer.data(), channel.buffer_fill);
+    channel.file_position += static_cast<std::int64_t>(channel.buffer_fill);
+    channel.buffer_fill = 0;
+    if (error != os::OsError::none) {
+        report_write_failure(channel, error);
+        return false;
+    }
+    return true;
+}
+
+// The first write after the open or after reading cuts the file at the
+// position of the record about to be written.
+bool enter_write_mode(TextChannel& channel) {
+    const std::int64_t position = channel.file_position + static_cast<std::int64_t>(channel.buffer_pos);
+    if (const os::OsError error = os::truncate_at(channel.handle, position); error != os::OsError::none) {
+        report_write_failure(channel, error);
+        return false;
+    }
+    channel.file_position = position;
+    channel.buffer_fill = 0;
+    channel.buffer_pos = 0;
+    channel.record.clear();
+    channel.record_current = false;
+    channel.at_end = false;
+    channel.writing = true;
+    return true;
+}
+
+void append_to_file(TextChannel& channel, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t room = kFileBufferSize - channel.buffer_fill;
+        const std::size_t n = bytes.size() < room ? bytes.size() : room;
+        std::memcpy(channel.buffer.data() + channel.buffer_fill, bytes.data(), n);
+        channel.buffer_fill += n;
+        bytes.remove_prefix(n);
+        if (channel.buffer_fill == kFileBufferSize && !flush_buffer(channel)) return;
+    }
+}
+
+void write_file_record(TextChannel& channel, std::string_view text) {
+    if (!channel.writing && !enter_write_mode(channel)) return;
+    append_to_file(channel, text);
+    append_to_file(channel, "\r\n");
+}
+
+// What the carriage-control character asks to be written before the record.
+std::string_view carriage_control(char control, bool line_open) {
+    switch (control) {
+        case '+': return "\r";
+        case '0': return line_open ? "\r\n\r\n" : "\r\n";
+        case '1': return std::string_view("\r\n\f\r \r", 6);
+        default: return line_open ? "\r\n" : "";
+    }
+}
+
+void write_console_record(TextChannel& channel, std::string_view text) {
+    const char control = text.empty() ? ' ' : text.front();
+    std::string bytes(carriage_control(control, channel.line_open));
+    if (!text.empty()) bytes.append(text.substr(1));
+    channel.line_open = true;
+    channel.line_closed_by_close = false;
+    if (const os::OsError error = os::write_all(channel.handle, bytes.data(), bytes.size());
+        error != os::OsError::none) {
+        report_write_failure(channel, error);
+    }
+}
+
+int read_failure() {
+    last_read_failure = FailureCause::read_failed;
+    return kReadFailure;
+}
+
+// Fetches the next record of a file channel: the bytes up to LF, with a CR
+// ending the data; a last line without LF is a record too.
+int fetch_file_record(TextChannel& channel) {
+    channel.record.clear();
+    bool collected = false;
+    bool after_cr = false;
+    for (;;) {
+        if (channel.buffer_pos == channel.buffer_fill) {
+            channel.file_position += static_cast<std::int64_t>(channel.buffer_fill);
+            channel.buffer_fill = 0;
+            channel.buffer_pos = 0;
+            std::size_t got = 0;
+            const os::OsError error = os::read_some(channel.handle, channel.buffer.data(), kFileBufferSize, got);
+            if (error != os::OsError::none) return read_failure();
+            if (got == 0) {
+                if (collected) break;  // the line end supplied after the last block
+                channel.at_end = true;
+                return kEndOfFile;
+            }
+            channel.buffer_fill = got;
+        }
+        const char c = channel.buffer[channel.buffer_pos++];
+        collected = true;
+        if (c == '\n') break;
+        if (c == '\r') after_cr = true;
+        if (!after_cr) channel.record.push_back(c);
+    }
+    channel.record_pos = 0;
+    channel.record_current = true;
+    return 0;
+}
+
+// Fetches the next record of the console. A terminal delivers one line per
+// read; other input comes in blocks of up to 132 bytes and a record may
+// span blocks.
+int fetch_console_record(TextChannel& channel) {
+    channel.record.clear();
+    bool collected = false;
+    bool after_cr = false;
+    for (;;) {
+        if (channel.buffer_pos == channel.buffer_fill) {
+            channel.buffer_fill = 0;
+            channel.buffer_pos = 0;
+            std::size_t got = 0;
+            const os::OsError error =
+                os::read_some(channel.input_handle, channel.buffer.data(), kConsoleBufferSize, got);
+            if (error != os::OsError::none) return read_failure();
+            if (got == 0) {
+                if (collected && !channel.interactive) break;
+                channel.at_end = true;
+                return kEndOfFile;
+            }
+            if (!channel.interactive && got >= 3 && channel.buffer[got - 3] == kCtrlZ) {
+                channel.at_end = true;
+                return kEndOfFile;
+            }
+            channel.buffer_fill = got;
+        }
+        const char c = channel.buffer[channel.buffer_pos++];
+        collected = true;
+        if (c == '\n') break;
+        if (c == '\r') after_cr = true;
+        if (!after_cr) channel.record.push_back(c);
+        if (channel.interactive && channel.buffer_pos == channel.buffer_fill) break;  // Ctrl-D mid-line
+    }
+    if (channel.interactive) {
+        if (channel.record.size() > kInteractiveLineLimit) {
+            last_read_failure = FailureCause::line_too_long;
+            return kReadFailure;
+        }
+        if (!channel.record.empty() && channel.record.back() == kCtrlZ) {
+            channel.at_end = true;
+            return kEndOfFile;
+        }
+    }
+    channel.record_pos = 0;
+    channel.record_current = true;
+    return 0;
+}
+
+void close_open_channel(TextChannel& channel) {
+    if (channel.style == ChannelStyle::file && channel.writing && !flush_buffer(channel)) {
+        // The failure was reported; the exit sequence may still be closing.
+    }
+    if (channel.style == ChannelStyle::console && channel.line_open) {
+        (void)os::write_all(channel.handle, "\r\n", 2);
+        channel.line_open = false;
+        channel.line_closed_by_close = true;
+    }
+    if (!channel.standard_handle) (void)os::close_handle(channel.handle);
+}
+
+void init_console(TextChannel& channel, os::Handle input, os::Handle output) {
+    channel = TextChannel{};
+    channel.name = "CON";
+    channel.style = ChannelStyle::console;
+    channel.standard_handle = true;
+    channel.input_handle = input;
+    channel.handle = output;
+    channel.interactive = input >= 0 && os::is_interactive(input);
+}
+
+}  // namespace
+
+void set_up_console_channels() {
+    const os::Handle in = os::standard_input();
+    const os::Handle out = os::standard_output();
+    shared_console = os::is_interactive(in) && os::is_interactive(out);
+    if (shared_console) {
+        init_console(console_out, in, out);
+    } else {
+        init_console(console_in, in, -1);
+        console_in.number = kConsoleInputChannel;
+        init_console(console_out, -1, out);
+    }
+    console_out.number = kConsoleOutputChannel;
+}
+
+TextChannel& console_input() { return shared_console ? console_out : console_in; }
+TextChannel& console_output() { return console_out; }
+bool console_is_shared() { return shared_console; }
+
+TextChannel* find_file_channel(std::int32_t number) {
+    for (const auto& channel : detail::file_channels) {
+        if (channel && channel->number == number) return channel.get();
+    }
+    return nullptr;
+}
+
+TextChannel* reading_channel(std::int32_t number) {
+    if (number == kConsoleInputChannel || number == kDefaultChannel) return &console_input();
+    return find_file_channel(number);
+}
+
+TextChannel* writing_channel(std::int32_t number) {
+    if (number == kConsoleOutputChannel || number == kDefaultChannel) return &console_output();
+    return find_file_channel(number);
+}
+
+TextChannel* add_file_channel(TextChannel&& channel) {
+    for (auto& slot : detail::file_channels) {
+        if (!slot) {
+            slot = std::make_unique<TextChannel>(std::move(channel));
+            return slot.get();
+        }
+    }
+    return nullptr;
+}
+
+void write_record(TextChannel& channel, std::string_view text) {
+    if (channel.style == ChannelStyle::console) {
+        write_console_record(channel, text);
+    } else {
+        write_file_record(channel, text);
+    }
+}
+
+int next_char(TextChannel& channel) {
+    if (!channel.record_current) {
+        if (channel.at_end) return kEndOfFile;
+        const int fetched = channel.style == ChannelStyle::console ? fetch_console_record(channel)
+                                                                    : fetch_file_record(channel);
+        if (fetched != 0) return fetched;
+    }
+    if (channel.record_pos >= channel.record.size()) return kEndOfRecord;
+    return static_cast<unsigned char>(channel.record[channel.record_pos++]);
+}
+
+FailureCause read_failure_cause() { return last_read_failure; }
+
+void next_record(TextChannel& channel) {
+    channel.record_current = false;
+    channel.record.clear();
+    channel.record_pos = 0;
+    if (channel.style == ChannelStyle::console && shared_console && &channel == &console_out) {
+        channel.line_open = false;
+    }
+}
+
+void begin_read(TextChannel& channel) {
+    if (channel.style == ChannelStyle::console) {
+        if (shared_console && &channel == &console_out && channel.line_open && !channel.line_closed_by_close) {
+            if (const os::OsError error = os::write_all(channel.handle, "\r\n", 2); error != os::OsError::none) {
+                report_write_failure(channel, error);
+            }
+        }
+        return;
+    }
+    if (channel.writing) {
+        flush_buffer(channel);
+        channel.writing = false;
+        channel.buffer_fill = 0;
+        channel.buffer_pos = 0;
+    }
+}
+
+void end_read(TextChannel& channel) {
+    if (channel.style == ChannelStyle::console && shared_console && &channel == &console_out) {
+        channel.line_open = false;
+    }
+}
+
+void close_channel(std::int32_t number) {
+    for (auto& slot : detail::file_channels) {
+        if (slot && slot->number == number) {
+            close_open_channel(*slot);
+            slot.reset();
+            return;
+        }
+    }
+}
+
+void close_all_channels() {
+    for (auto& slot : detail::file_channels) {
+        if (exit_sequence_interrupted()) return;
+        if (slot) {
+            close_open_channel(*slot);
+            slot.reset();
+        }
+    }
+    if (exit_sequence_interrupted()) return;
+    if (console_out.line_open) (void)os::write_all(console_out.handle, "\r\n", 2);
+}
+
+void reset_channels_for_testing() {
+    for (auto& slot : detail::file_channels) slot.reset();
+    console_in = TextChannel{};
+    console_out = TextChannel{};
+    shared_console = false;
+}
+
+}  // namespace sotra
