@@ -54,7 +54,8 @@ struct FileIdentity {
 };
 OsError file_identity(Handle handle, FileIdentity& identity);
 
-// Cuts the file to `length` bytes and moves the write position there.
+// Cuts a regular file to `length` bytes and moves the write position
+// there; other kinds of file (devices, pipes) are left as they are.
 OsError truncate_at(Handle handle, std::int64_t length);
 
 // Moves the file position to `offset` from the start.

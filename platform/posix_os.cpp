@@ -103,6 +103,10 @@ OsError file_identity(Handle handle, FileIdentity& identity) {
 }
 
 OsError truncate_at(Handle handle, std::int64_t length) {
+    // Only a regular file has a length to cut; a device or a pipe is
+    // written as it is.
+    struct stat info;
+    if (::fstat(handle, &info) == 0 && !S_ISREG(info.st_mode)) return OsError::none;
     if (::ftruncate(handle, static_cast<off_t>(length)) != 0) {
         // A descriptor not open for writing is refused, whichever of the two
         // errors the system picks for it.
