@@ -1,6 +1,7 @@
 // render_exponent: the exponent form d.ddddddE+dd of a finite
 // single-precision value, 7 significant digits.
 #include "records/decimal_rendering.h"
+#include "records/digit_source.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,16 +9,6 @@
 
 namespace sotra {
 namespace {
-
-constexpr int kShownDigits = 7;
-
-// Hands out `digits` in order, then 0 once they are used up.
-struct DigitSource {
-    const std::string& digits;
-    std::size_t next = 0;
-
-    char take() { return next < digits.size() ? digits[next++] : '0'; }
-};
 
 // Appends `magnitude` in decimal with at least `width` digits.
 void append_padded(std::string& out, uint32_t magnitude, int width) {

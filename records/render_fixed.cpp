@@ -1,6 +1,7 @@
 // render_fixed: the fixed-point form of a finite single-precision value with
 // a given number of decimals and at most 7 significant digits.
 #include "records/decimal_rendering.h"
+#include "records/digit_source.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -8,19 +9,6 @@
 #include <string>
 
 namespace sotra {
-namespace {
-
-constexpr int kShownDigits = 7;
-
-// Hands out `digits` in order, then 0 once they are used up.
-struct DigitSource {
-    const std::string& digits;
-    std::size_t next = 0;
-
-    char take() { return next < digits.size() ? digits[next++] : '0'; }
-};
-
-}  // namespace
 
 std::string render_fixed(float value, int decimals) {
     // Wide enough that no field width can overflow the place arithmetic.

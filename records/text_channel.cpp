@@ -108,6 +108,16 @@ int read_failure() {
     return kReadFailure;
 }
 
+// Takes the next buffered byte into the record: LF ends the record (true),
+// a CR ends its data, so nothing between a CR and the LF is kept.
+bool take_record_byte(TextChannel& channel, bool& after_cr) {
+    const char c = channel.buffer[channel.buffer_pos++];
+    if (c == '\n') return true;
+    if (c == '\r') after_cr = true;
+    if (!after_cr) channel.record.push_back(c);
+    return false;
+}
+
 // Fetches the next record of a file channel: the bytes up to LF, with a CR
 // ending the data; a last line without LF is a record too.
 int fetch_file_record(TextChannel& channel) {
@@ -129,11 +139,8 @@ int fetch_file_record(TextChannel& channel) {
             }
             channel.buffer_fill = got;
         }
-        const char c = channel.buffer[channel.buffer_pos++];
         collected = true;
-        if (c == '\n') break;
-        if (c == '\r') after_cr = true;
-        if (!after_cr) channel.record.push_back(c);
+        if (take_record_byte(channel, after_cr)) break;
     }
     channel.record_pos = 0;
     channel.record_current = true;
@@ -166,11 +173,8 @@ int fetch_console_record(TextChannel& channel) {
             }
             channel.buffer_fill = got;
         }
-        const char c = channel.buffer[channel.buffer_pos++];
         collected = true;
-        if (c == '\n') break;
-        if (c == '\r') after_cr = true;
-        if (!after_cr) channel.record.push_back(c);
+        if (take_record_byte(channel, after_cr)) break;
         if (channel.interactive && channel.buffer_pos == channel.buffer_fill) break;  // Ctrl-D mid-line
     }
     if (channel.interactive) {
