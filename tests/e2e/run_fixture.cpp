@@ -1,0 +1,348 @@
+#include "run_fixture.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <grp.h>
+#include <iterator>
+#include <poll.h>
+#include <regex>
+#include <signal.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <unistd.h>
+
+#ifndef SOTRA_EXECUTABLE
+#error "SOTRA_EXECUTABLE must name the built sotra program"
+#endif
+
+namespace sotra {
+namespace {
+
+constexpr std::chrono::seconds kSafetyNet{30};
+
+// Exit status and stderr marker of a child that could not become the
+// unprivileged user or reach the program as that user.
+constexpr int kUnprivilegedFailure = 126;
+constexpr std::string_view kUnprivilegedMarker = "e2e: cannot run the program unprivileged\n";
+
+constexpr std::string_view kStubPlotter =
+    "#!/bin/sh\n"
+    "# Stand-in plotter: one line per run, each argument in brackets, and a\n"
+    "# copy of the script file as it is when the plotter runs.\n"
+    "for a in \"$@\"; do printf '[%s]' \"$a\"; done >> plotter_args\n"
+    "printf '\\n' >> plotter_args\n"
+    "if [ -f SOTRA.GNP ]; then cat SOTRA.GNP > plotter_saw_gnp; fi\n"
+    "exit 0\n";
+
+[[noreturn]] void throw_errno(const std::string& what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+// A child needs descriptors 0-2 to be distinct from its pipes: when the
+// test program itself runs with one of them closed, a pipe could land
+// there and be lost on exec.
+void ensure_standard_descriptors_open() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            const int opened = ::open("/dev/null", O_RDWR);
+            if (opened >= 0 && opened != fd) {
+                ::dup2(opened, fd);
+                ::close(opened);
+            }
+        }
+    }
+}
+
+void make_pipe(int fds[2]) {
+    if (::pipe2(fds, O_CLOEXEC) != 0) throw_errno("pipe2");
+}
+
+void close_if_open(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+void set_nonblocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) throw_errno("fcntl");
+}
+
+// Ignores SIGPIPE in the test process while it feeds a child that may stop
+// reading; restores the previous disposition afterwards.
+class IgnoreSigpipe {
+public:
+    IgnoreSigpipe() {
+        struct sigaction ignore;
+        std::memset(&ignore, 0, sizeof ignore);
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGPIPE, &ignore, &saved_);
+    }
+    ~IgnoreSigpipe() { ::sigaction(SIGPIPE, &saved_, nullptr); }
+    IgnoreSigpipe(const IgnoreSigpipe&) = delete;
+    IgnoreSigpipe& operator=(const IgnoreSigpipe&) = delete;
+
+private:
+    struct sigaction saved_;
+};
+
+void hand_over_to_unprivileged(const std::filesystem::path& dir) {
+    const auto id = static_cast<uid_t>(kUnprivilegedId);
+    const auto gid = static_cast<gid_t>(kUnprivilegedId);
+    if (::chown(dir.c_str(), id, gid) != 0) throw_errno("chown " + dir.string());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        if (::lchown(entry.path().c_str(), id, gid) != 0) throw_errno("chown " + entry.path().string());
+    }
+}
+
+}  // namespace
+
+E2eDirectory::E2eDirectory() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/sotra-e2e-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (::mkdtemp(buffer.data()) == nullptr) throw_errno("mkdtemp " + pattern);
+    path_ = buffer.data();
+    std::filesystem::create_directory(path_of("bin"));
+    std::filesystem::create_directory(path_of("emptybin"));
+    write_file("bin/wgnuplot", kStubPlotter);
+    std::filesystem::permissions(path_of("bin/wgnuplot"), std::filesystem::perms(0755));
+}
+
+E2eDirectory::~E2eDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string E2eDirectory::path_of(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+void E2eDirectory::write_file(std::string_view name, std::string_view bytes) const {
+    std::ofstream file(path_of(name), std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!file) throw std::runtime_error("cannot write " + path_of(name));
+}
+
+bool E2eDirectory::exists(std::string_view name) const {
+    struct stat info;
+    return ::lstat(path_of(name).c_str(), &info) == 0;
+}
+
+std::string E2eDirectory::read_file(std::string_view name) const {
+    std::ifstream file(path_of(name), std::ios::binary);
+    if (!file) throw std::runtime_error("cannot read " + path_of(name));
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string E2eRun::describe() const {
+    std::ostringstream text;
+    if (timed_out) text << "killed after " << kSafetyNet.count() << " s; ";
+    if (could_not_start) text << "could not start; ";
+    if (exited) text << "exit status " << exit_status;
+    else text << "signal " << signal;
+    text << "; stderr: \"";
+    for (const char c : err) {
+        if (c == '\r') text << "\\r";
+        else if (c == '\n') text << "\\n";
+        else text << c;
+    }
+    text << "\"";
+    return text.str();
+}
+
+E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOptions& options) {
+    ensure_standard_descriptors_open();
+    if (options.unprivileged) hand_over_to_unprivileged(dir.path());
+
+    // Everything the child needs is prepared before the fork.
+    const std::string executable = SOTRA_EXECUTABLE;
+    const std::string path_variable =
+        "PATH=" + (options.path_variable.empty() ? dir.path() + "/bin:/usr/bin:/bin" : options.path_variable);
+    std::vector<std::string> environment{path_variable};
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+        if (const char* value = std::getenv(name)) environment.push_back(std::string(name) + "=" + value);
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string argv0 = executable;
+    char* const argv[] = {argv0.data(), nullptr};
+    const std::string working_directory = dir.path();
+    const bool unprivileged = options.unprivileged;
+
+    int in[2], out[2], err[2];
+    make_pipe(in);
+    make_pipe(out);
+    make_pipe(err);
+
+    IgnoreSigpipe ignore_sigpipe;
+    const pid_t child = ::fork();
+    if (child < 0) throw_errno("fork");
+    if (child == 0) {
+        // Only async-signal-safe calls from here to exec.
+        ::dup2(in[0], STDIN_FILENO);
+        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(err[1], STDERR_FILENO);
+        ::signal(SIGPIPE, SIG_DFL);
+        if (::chdir(working_directory.c_str()) != 0) ::_exit(127);
+        if (unprivileged) {
+            const auto id = static_cast<uid_t>(kUnprivilegedId);
+            if (::setgroups(0, nullptr) != 0 || ::setgid(static_cast<gid_t>(id)) != 0 || ::setuid(id) != 0 ||
+                ::access(executable.c_str(), X_OK) != 0) {
+                (void)!::write(STDERR_FILENO, kUnprivilegedMarker.data(), kUnprivilegedMarker.size());
+                ::_exit(kUnprivilegedFailure);
+            }
+        }
+        ::execve(executable.c_str(), argv, envp.data());
+        ::_exit(127);
+    }
+
+    close_if_open(in[0]);
+    close_if_open(out[1]);
+    close_if_open(err[1]);
+    int to_child = in[1];
+    int from_out = out[0];
+    int from_err = err[0];
+    set_nonblocking(to_child);
+    set_nonblocking(from_out);
+    set_nonblocking(from_err);
+
+    E2eRun result;
+    std::size_t fed = 0;
+    if (input.empty()) close_if_open(to_child);
+    const auto deadline = std::chrono::steady_clock::now() + kSafetyNet;
+    while (from_out >= 0 || from_err >= 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            result.timed_out = true;
+            ::kill(child, SIGKILL);
+            break;
+        }
+        pollfd fds[3];
+        nfds_t count = 0;
+        int* owners[3];
+        for (int* fd : {&to_child, &from_out, &from_err}) {
+            if (*fd < 0) continue;
+            fds[count].fd = *fd;
+            fds[count].events = fd == &to_child ? POLLOUT : POLLIN;
+            fds[count].revents = 0;
+            owners[count++] = fd;
+        }
+        const int ready = ::poll(fds, count, static_cast<int>(left.count()));
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            throw_errno("poll");
+        }
+        for (nfds_t i = 0; i < count; ++i) {
+            if (fds[i].revents == 0) continue;
+            int& fd = *owners[i];
+            if (&fd == &to_child) {
+                const ssize_t done = ::write(fd, input.data() + fed, input.size() - fed);
+                if (done > 0) fed += static_cast<std::size_t>(done);
+                if ((done < 0 && errno != EAGAIN && errno != EINTR) || fed == input.size()) close_if_open(fd);
+                continue;
+            }
+            char chunk[4096];
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got > 0) {
+                (&fd == &from_out ? result.out : result.err).append(chunk, static_cast<std::size_t>(got));
+            } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+                close_if_open(fd);
+            }
+        }
+    }
+    close_if_open(to_child);
+    close_if_open(from_out);
+    close_if_open(from_err);
+
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) throw_errno("waitpid");
+    }
+    if (WIFEXITED(status)) {
+        result.exited = true;
+        result.exit_status = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result.signal = WTERMSIG(status);
+    }
+    if (unprivileged && result.exited && result.exit_status == kUnprivilegedFailure &&
+        result.err == kUnprivilegedMarker) {
+        result.could_not_start = true;
+    }
+    return result;
+}
+
+::testing::AssertionResult parse_data_records(const std::string& bytes, std::vector<DataRecord>& records) {
+    constexpr std::size_t kField = 15;
+    constexpr std::size_t kRecord = 1 + kField + 1 + kField;
+    records.clear();
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::size_t end = bytes.find("\r\n", at);
+        if (end == std::string::npos) {
+            return ::testing::AssertionFailure() << "record " << records.size() + 1 << " has no CR LF";
+        }
+        const std::string record = bytes.substr(at, end - at);
+        if (record.size() != kRecord || record[0] != ' ' || record[1 + kField] != ' ') {
+            return ::testing::AssertionFailure() << "record " << records.size() + 1 << " is not a blank, 15 "
+                                                 << "characters, a blank, 15 characters: \"" << record << "\"";
+        }
+        DataRecord parsed;
+        for (const std::size_t start : {std::size_t{1}, 2 + kField}) {
+            const std::string field = record.substr(start, kField);
+            const std::size_t first = field.find_first_not_of(' ');
+            if (first == std::string::npos || field.find(' ', first) != std::string::npos) {
+                return ::testing::AssertionFailure() << "record " << records.size() + 1
+                                                     << ": field not right-justified: \"" << field << "\"";
+            }
+            (start == 1 ? parsed.temperature : parsed.cv_over_r) = field.substr(first);
+        }
+        records.push_back(parsed);
+        at = end + 2;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+double field_value(const std::string& text) {
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || errno != 0) {
+        throw std::runtime_error("not a number: \"" + text + "\"");
+    }
+    return value;
+}
+
+::testing::AssertionResult follows_real_format(const std::string& text) {
+    static const std::regex fixed(R"(-?[0-9]+\.[0-9]{6})");
+    static const std::regex exponent(R"(-?[0-9]\.[0-9]{6}E[+-][0-9]{2})");
+    if (!std::regex_match(text, fixed) && !std::regex_match(text, exponent)) {
+        return ::testing::AssertionFailure() << "\"" << text << "\" is neither fixed-point nor exponent form";
+    }
+    const double value = field_value(text);
+    const double magnitude = value < 0 ? -value : value;
+    if (value == 0.0) {
+        if (text == "0.000000E+00") return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "zero shown as \"" << text << "\", not 0.000000E+00";
+    }
+    const bool wants_fixed = magnitude >= 1.0 && magnitude < 1e7;
+    if (wants_fixed != std::regex_match(text, fixed)) {
+        return ::testing::AssertionFailure() << "\"" << text << "\" should be in "
+                                             << (wants_fixed ? "fixed-point" : "exponent") << " form";
+    }
+    if (std::regex_match(text, exponent) && text[text.front() == '-' ? 1 : 0] == '0') {
+        return ::testing::AssertionFailure() << "\"" << text << "\" has a leading zero digit";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace sotra
