@@ -40,7 +40,7 @@ enum class Access { read_write, read_only, write_only };
 // Whether a file of that name exists (anything the name reaches).
 bool file_exists(const char* name);
 
-// Opens an existing file without changing it.
+// Opens an existing file without changing it. A directory is refused.
 OsError open_existing(const char* name, Access access, Handle& handle);
 
 // Creates a new, empty file; fails with already_exists if one appeared.
@@ -62,6 +62,14 @@ OsError truncate_at(Handle handle, std::int64_t length);
 OsError seek_to(Handle handle, std::int64_t offset);
 
 OsError close_handle(Handle handle);
+
+// The platform's null device, which reads as empty and swallows writes.
+const char* null_device();
+
+// The path that reaches a serial or printer device such as "COM1" or
+// "LPT1" (upper case), or nullptr where the platform has no such device
+// and the name is an ordinary file name.
+const char* port_device(const char* device);
 
 // Ends the process at once with `status`; nothing else runs.
 [[noreturn]] void exit_process(int status);

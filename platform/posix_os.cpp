@@ -83,6 +83,11 @@ bool file_exists(const char* name) {
 OsError open_existing(const char* name, Access access, Handle& handle) {
     const int fd = ::open(name, access_flags(access) | O_CLOEXEC);
     if (fd < 0) return from_errno(errno);
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return OsError::access_refused;
+    }
     handle = fd;
     return OsError::none;
 }
@@ -124,6 +129,10 @@ OsError close_handle(Handle handle) {
     if (::close(handle) != 0 && errno != EINTR) return from_errno(errno);
     return OsError::none;
 }
+
+const char* null_device() { return "/dev/null"; }
+
+const char* port_device(const char*) { return nullptr; }
 
 void exit_process(int status) { ::_exit(status); }
 

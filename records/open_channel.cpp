@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "process/report_failure.h"
+#include "records/device_names.h"
 #include "records/text_channel.h"
 
 namespace sotra {
@@ -43,6 +44,51 @@ std::string read_console_answer() {
     next_record(console);
     end_read(console);
     return answer;
+}
+
+void enter_channel(TextChannel&& channel) {
+    const os::Handle handle = channel.handle;
+    const bool owns_handle = !channel.standard_handle && !channel.reaches_console;
+    const std::string name = channel.name;
+    if (add_file_channel(std::move(channel)) == nullptr) {
+        if (owns_handle) (void)os::close_handle(handle);
+        report_failure(FailureCause::too_many_channels, StatementKind::open, name);
+    }
+}
+
+// Opens a device name as a console-style channel; false when the platform
+// has no such device, so that the name is an ordinary file name.
+bool open_device(std::int32_t number, const std::string& name, const Device& device) {
+    TextChannel channel;
+    channel.number = number;
+    channel.name = name;
+    channel.style = ChannelStyle::console;
+    switch (device.kind) {
+        case DeviceKind::console:
+            channel.reaches_console = true;
+            break;
+        case DeviceKind::error:
+            channel.standard_handle = true;
+            channel.handle = os::standard_error();
+            channel.input_handle = os::standard_error();
+            break;
+        case DeviceKind::null:
+        case DeviceKind::port: {
+            const char* path = device.kind == DeviceKind::null ? os::null_device() : os::port_device(device.port.c_str());
+            if (path == nullptr) return false;
+            if (const os::OsError error = os::open_existing(path, os::Access::read_write, channel.handle);
+                error != os::OsError::none) {
+                report_failure(open_cause(error), StatementKind::open, name);
+            }
+            channel.input_handle = channel.handle;
+            break;
+        }
+        case DeviceKind::none:
+            return false;
+    }
+    close_channel(number);
+    enter_channel(std::move(channel));
+    return true;
 }
 
 void write_prompt(std::int32_t number) {
@@ -87,6 +133,9 @@ void open_channel(std::int32_t number, std::string_view name_field) {
     std::string name(trimmed_name(name_field));
     if (name.empty()) name = blank_name_answer(number);
 
+    // 1. A device name reaches its device.
+    if (open_device(number, name, device_for_name(name))) return;
+
     // 3. Existence decides between opening as it is and creating.
     const bool exists = os::file_exists(name.c_str());
     TextChannel channel;
@@ -126,10 +175,7 @@ void open_channel(std::int32_t number, std::string_view name_field) {
 
     // 5. A created file has nothing to cut.
     channel.writing = !exists;
-    if (add_file_channel(std::move(channel)) == nullptr) {
-        (void)os::close_handle(channel.handle);
-        report_failure(FailureCause::too_many_channels, StatementKind::open, name);
-    }
+    enter_channel(std::move(channel));
 }
 
 }  // namespace sotra

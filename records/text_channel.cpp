@@ -193,6 +193,7 @@ int fetch_console_record(TextChannel& channel) {
 }
 
 void close_open_channel(TextChannel& channel) {
+    if (channel.reaches_console) return;  // the console channels stay
     if (channel.style == ChannelStyle::file && channel.writing && !flush_buffer(channel)) {
         // The failure was reported; the exit sequence may still be closing.
     }
@@ -243,12 +244,15 @@ TextChannel* find_file_channel(std::int32_t number) {
 
 TextChannel* reading_channel(std::int32_t number) {
     if (number == kConsoleInputChannel || number == kDefaultChannel) return &console_input();
-    return find_file_channel(number);
+    TextChannel* channel = find_file_channel(number);
+    // The console's own channel, so that what it has read ahead is not lost.
+    return channel != nullptr && channel->reaches_console ? &console_input() : channel;
 }
 
 TextChannel* writing_channel(std::int32_t number) {
     if (number == kConsoleOutputChannel || number == kDefaultChannel) return &console_output();
-    return find_file_channel(number);
+    TextChannel* channel = find_file_channel(number);
+    return channel != nullptr && channel->reaches_console ? &console_output() : channel;
 }
 
 TextChannel* add_file_channel(TextChannel&& channel) {

@@ -38,6 +38,8 @@ struct TextChannel {
     os::FileIdentity identity;     // file style: the file however it is named
     bool standard_handle = false;  // never closed
     bool interactive = false;      // console input from a terminal
+    bool reaches_console = false;  // a device name for the console: reads and
+                                   // writes go through the console channels
 
     std::array<char, kFileBufferSize> buffer{};
     std::size_t buffer_fill = 0;  // bytes valid in the buffer
