@@ -159,15 +159,20 @@ int fetch_console_record(TextChannel& channel) {
             channel.buffer_fill = 0;
             channel.buffer_pos = 0;
             std::size_t got = 0;
-            const os::OsError error =
-                os::read_some(channel.input_handle, channel.buffer.data(), kConsoleBufferSize, got);
-            if (error != os::OsError::none) return read_failure();
+            if (!channel.input_ends_after_buffer) {
+                const os::OsError error =
+                    os::read_some(channel.input_handle, channel.buffer.data(), kConsoleBufferSize, got);
+                if (error != os::OsError::none) return read_failure();
+                // A block whose third byte from its end is Ctrl-Z (input
+                // ending in Ctrl-Z CR LF) ends the input there; the bytes
+                // before it in the block are still read.
+                if (!channel.interactive && got >= 3 && channel.buffer[got - 3] == kCtrlZ) {
+                    got -= 3;
+                    channel.input_ends_after_buffer = true;
+                }
+            }
             if (got == 0) {
                 if (collected && !channel.interactive) break;
-                channel.at_end = true;
-                return kEndOfFile;
-            }
-            if (!channel.interactive && got >= 3 && channel.buffer[got - 3] == kCtrlZ) {
                 channel.at_end = true;
                 return kEndOfFile;
             }

@@ -50,6 +50,7 @@ struct TextChannel {
     bool line_open = false;             // console style: a line end is owed
     bool line_closed_by_close = false;  // console style: closing wrote it
     bool at_end = false;                // end of file reached while reading
+    bool input_ends_after_buffer = false;  // console: a Ctrl-Z ended the input
 
     // The record being read and the position in it.
     std::string record;

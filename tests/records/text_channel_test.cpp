@@ -149,5 +149,32 @@ TEST_F(FileChannelTest, ReadingRecordsAndLineEnds) {
     }
 }
 
+// Console input that is not a terminal comes in blocks; a block ending in
+// Ctrl-Z CR LF ends the input there, after the bytes before it.
+TEST(ConsoleChannelTest, CtrlZAtTheEndOfABlockEndsTheInput) {
+    const struct {
+        std::string bytes;
+        std::vector<std::string> records;
+    } rows[] = {
+        {"1 2\n\x1A\r\n", {"1 2"}},
+        {"1 2\nlast\x1A\r\n", {"1 2", "last"}},
+        {"\x1A\r\n", {}},
+        {"a\x1A\nb\n", {"a\x1A", "b"}},
+        {"no end", {"no end"}},
+    };
+    for (const auto& row : rows) {
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        ASSERT_EQ(::write(fds[1], row.bytes.data(), row.bytes.size()), static_cast<ssize_t>(row.bytes.size()));
+        ::close(fds[1]);
+        TextChannel channel;
+        channel.style = ChannelStyle::console;
+        channel.input_handle = fds[0];
+        EXPECT_EQ(records_of(channel), row.records) << row.bytes;
+        EXPECT_TRUE(channel.at_end);
+        ::close(fds[0]);
+    }
+}
+
 }  // namespace
 }  // namespace sotra
