@@ -29,10 +29,10 @@ FailureCause open_cause(os::OsError error) {
 }
 
 // One line typed at the console, read through the console channel so that
-// nothing it has already read ahead is lost.
+// nothing it has already read ahead is lost. It is not a read statement:
+// the line the prompt left open is not ended first.
 std::string read_console_answer() {
     TextChannel& console = console_input();
-    begin_read(console);
     std::string answer;
     for (;;) {
         const int c = next_char(console);
@@ -42,7 +42,6 @@ std::string read_console_answer() {
         if (answer.size() < kAnswerLimit) answer.push_back(static_cast<char>(c));
     }
     next_record(console);
-    end_read(console);
     return answer;
 }
 
