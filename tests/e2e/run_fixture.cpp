@@ -174,10 +174,18 @@ E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOp
     std::vector<char*> envp;
     for (std::string& entry : environment) envp.push_back(entry.data());
     envp.push_back(nullptr);
-    std::string argv0 = executable;
-    char* const argv[] = {argv0.data(), nullptr};
+    std::vector<std::string> arguments{executable};
+    arguments.insert(arguments.end(), options.arguments.begin(), options.arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     const std::string working_directory = dir.path();
     const bool unprivileged = options.unprivileged;
+    int stdout_file = -1;
+    if (!options.stdout_file.empty()) {
+        stdout_file = ::open(dir.path_of(options.stdout_file).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (stdout_file < 0) throw_errno("open " + dir.path_of(options.stdout_file));
+    }
 
     int in[2], out[2], err[2];
     make_pipe(in);
@@ -190,7 +198,7 @@ E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOp
     if (child == 0) {
         // Only async-signal-safe calls from here to exec.
         ::dup2(in[0], STDIN_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(stdout_file >= 0 ? stdout_file : out[1], STDOUT_FILENO);
         ::dup2(err[1], STDERR_FILENO);
         ::signal(SIGPIPE, SIG_DFL);
         if (::chdir(working_directory.c_str()) != 0) ::_exit(127);
@@ -202,12 +210,13 @@ E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOp
                 ::_exit(kUnprivilegedFailure);
             }
         }
-        ::execve(executable.c_str(), argv, envp.data());
+        ::execve(executable.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
 
     close_if_open(in[0]);
     close_if_open(out[1]);
+    close_if_open(stdout_file);
     close_if_open(err[1]);
     int to_child = in[1];
     int from_out = out[0];

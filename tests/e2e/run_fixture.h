@@ -19,6 +19,29 @@ inline constexpr std::string_view kVariablePromptShown = " Si THETA =< 0 se supo
 inline constexpr std::string_view kScriptHeader = " plot '-' with lines\r\n";
 inline constexpr std::string_view kScriptTrailer = " e\r\n";
 
+// The typical run: its answers, and the console and files they give.
+inline constexpr std::string_view kTypicalAnswers = "10 10 30\n2 345\n";
+inline constexpr std::string_view kTypicalConsoleShown =
+    " TEMPERATURA INICIAL, INCREMENTO Y FINAL\r\n"
+    " No de \xE1tomos por f\xF3rmula unidad Y THETA\r\n"
+    " Si THETA =< 0 se supone variable con T\r\n"
+    "ITLE TOP \"Th Debye:   345.000K\"\r\n"
+    "ITLE BOTTOM \"T(K)\"\r\n"
+    "ITLE LEFT \"Cv/R Debye\"\r\n"
+    "JOIN\r\n"
+    " Resultados en SOTRA.DAT\r\n"
+    "\r\n";
+inline constexpr std::string_view kTypicalResultsFile =
+    "       10.000000    1.138632E-02\r\n"
+    "       20.000000    9.107779E-02\r\n"
+    "       30.000000    3.043780E-01\r\n";
+inline constexpr std::string_view kTypicalScriptFile =
+    " plot '-' with lines\r\n"
+    "       10.000000    1.138632E-02\r\n"
+    "       20.000000    9.107779E-02\r\n"
+    "       30.000000    3.043780E-01\r\n"
+    " e\r\n";
+
 // What the stand-in plotter writes, one line per run, each argument in
 // brackets, into this file of the directory it runs in.
 inline constexpr std::string_view kPlotterArgsFile = "plotter_args";
@@ -52,6 +75,11 @@ struct E2eRunOptions {
     // Run under an unprivileged user id (the directory is handed to it).
     // Only meaningful when the tests run as root.
     bool unprivileged = false;
+    // The program's command-line arguments after its own name.
+    std::vector<std::string> arguments;
+    // When not empty, standard output goes to this file of the directory
+    // (created or emptied first) instead of a pipe; E2eRun::out stays empty.
+    std::string stdout_file;
 };
 
 struct E2eRun {
