@@ -11,22 +11,9 @@
 namespace sotra {
 namespace {
 
-const std::string kTypicalStdout = std::string(kSweepPromptShown) + "\r\n" + std::string(kAtomsPromptShown) +
-                                   "\r\n" + std::string(kVariablePromptShown) +
-                                   "\r\n"
-                                   "ITLE TOP \"Th Debye:   345.000K\"\r\n"
-                                   "ITLE BOTTOM \"T(K)\"\r\n"
-                                   "ITLE LEFT \"Cv/R Debye\"\r\n"
-                                   "JOIN\r\n"
-                                   " Resultados en SOTRA.DAT\r\n"
-                                   "\r\n";
-
-const std::string kTypicalPoints =
-    "       10.000000    1.138632E-02\r\n"
-    "       20.000000    9.107779E-02\r\n"
-    "       30.000000    3.043780E-01\r\n";
-
-const std::string kTypicalScript = std::string(kScriptHeader) + kTypicalPoints + std::string(kScriptTrailer);
+const std::string kTypicalStdout(kTypicalConsoleShown);
+const std::string kTypicalPoints(kTypicalResultsFile);
+const std::string kTypicalScript(kTypicalScriptFile);
 
 struct TypicalCase {
     const char* name;
