@@ -354,4 +354,18 @@ double field_value(const std::string& text) {
     return ::testing::AssertionSuccess();
 }
 
+void expect_points_kept(const E2eDirectory& dir, const std::vector<std::string>& temperatures) {
+    ASSERT_TRUE(dir.exists("SOTRA.DAT"));
+    const std::string results = dir.read_file("SOTRA.DAT");
+    std::vector<DataRecord> records;
+    ASSERT_TRUE(parse_data_records(results, records));
+    ASSERT_EQ(records.size(), temperatures.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].temperature, temperatures[i]);
+        EXPECT_TRUE(follows_real_format(records[i].cv_over_r));
+    }
+    ASSERT_TRUE(dir.exists("SOTRA.GNP"));
+    EXPECT_EQ(dir.read_file("SOTRA.GNP"), std::string(kScriptHeader) + results);
+}
+
 }  // namespace sotra

@@ -118,6 +118,11 @@ struct DataRecord {
 // d.ddddddE+dd (with an optional minus sign).
 ::testing::AssertionResult follows_real_format(const std::string& text);
 
+// After a run that failed during the sweep: SOTRA.DAT holds one record per
+// temperature in `temperatures` (their texts), each with a well-formed
+// Cv/R, and SOTRA.GNP holds the plot line and the same records.
+void expect_points_kept(const E2eDirectory& dir, const std::vector<std::string>& temperatures);
+
 // The number a field holds; throws when it is not one.
 double field_value(const std::string& text);
 
