@@ -2,7 +2,7 @@
 
 namespace sotra {
 
-const FailureCauseEntry kFailureCauses[] = {
+constexpr FailureCauseEntry kFailureCauses[] = {
     {FailureCause::access_refused, 6001, "access refused"},
     {FailureCause::no_space, 6002, "no space left on device"},
     {FailureCause::path_not_found, 6003, "file or directory not found"},
@@ -19,7 +19,7 @@ const FailureCauseEntry kFailureCauses[] = {
     {FailureCause::number_out_of_range, 6022, "number out of range"},
     {FailureCause::real_overflow, 6023, "number too large for a single-precision real"},
     {FailureCause::text_not_real, 6024, "text or parenthesised value where a real was expected"},
-    {FailureCause::zero_repeat_count, 6025, "repeat count is zero or empty"},
+    {FailureCause::repeat_count_not_positive, 6025, "repeat count is not positive"},
     {FailureCause::invalid_repeat_count, 6026, "repeat count not valid"},
     {FailureCause::repeat_count_twice, 6027, "second repeat count for one value"},
     {FailureCause::value_too_long, 6028, "value longer than 260 characters"},

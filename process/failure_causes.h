@@ -26,7 +26,7 @@ enum class FailureCause {
     number_out_of_range,
     real_overflow,
     text_not_real,
-    zero_repeat_count,
+    repeat_count_not_positive,
     invalid_repeat_count,
     repeat_count_twice,
     value_too_long,
