@@ -4,6 +4,7 @@
 
 #include "calc/debye_heat_capacity.h"
 #include "calc/debye_temperature_table.h"
+#include "process/plot_script_name.h"
 #include "process/report_failure.h"
 #include "process/run_command.h"
 #include "process/stop.h"
@@ -35,6 +36,7 @@ constexpr std::string_view kTitleLeft = "('TITLE LEFT \"Cv/R Debye\"')";
 constexpr std::string_view kJoin = "JOIN";
 constexpr std::string_view kEndOfData = "e";
 constexpr std::string_view kPlotterCommand = "wgnuplot sotra.gnp -";
+constexpr std::string_view kScriptCommandName = "sotra.gnp";
 constexpr std::string_view kClosingMessage = " Resultados en SOTRA.DAT";
 
 // The run's state; every numeric variable starts at zero, so a value the
@@ -137,6 +139,7 @@ void calculation_run() {
     close_channel(kScriptChannel);
 
     // 17.-18. The plot's outcome changes nothing.
+    give_script_command_name(kScriptName, kScriptCommandName);
     (void)run_command(kPlotterCommand);
     stop_run(kClosingMessage);
 }

@@ -63,6 +63,14 @@ OsError seek_to(Handle handle, std::int64_t offset);
 
 OsError close_handle(Handle handle);
 
+// Makes `alias` a second name of the file `target` names, for a name
+// written in another letter case. Where the two names already reach the
+// same file (a file system that ignores case) nothing is done; where no
+// file is named `alias`, or only a symbolic link, it becomes a symbolic
+// link to `target`; any other file of that name is left as it is.
+// True when `alias` names `target`'s file afterwards.
+bool alias_file(const char* alias, const char* target);
+
 // The platform's null device, which reads as empty and swallows writes.
 const char* null_device();
 

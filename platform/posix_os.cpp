@@ -75,6 +75,24 @@ OsError read_some(Handle handle, char* bytes, std::size_t n, std::size_t& got) {
     }
 }
 
+bool alias_file(const char* alias, const char* target) {
+    struct stat target_status{};
+    if (::stat(target, &target_status) != 0) return false;
+    struct stat alias_status{};
+    if (::stat(alias, &alias_status) == 0 && alias_status.st_dev == target_status.st_dev &&
+        alias_status.st_ino == target_status.st_ino) {
+        return true;
+    }
+    // Only a name that is free or a symbolic link may be taken over.
+    if (::lstat(alias, &alias_status) == 0) {
+        if (!S_ISLNK(alias_status.st_mode)) return false;
+        if (::unlink(alias) != 0) return false;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    return ::symlink(target, alias) == 0;
+}
+
 bool file_exists(const char* name) {
     struct stat info;
     return ::stat(name, &info) == 0;

@@ -50,7 +50,8 @@ std::set<std::string> entries_of(const E2eDirectory& dir) {
 // The entries the fixture makes, and those a complete run adds.
 const std::set<std::string> kFixtureEntries{"bin", "emptybin"};
 std::set<std::string> with_run_outputs(std::set<std::string> names) {
-    names.insert({"SOTRA.DAT", "SOTRA.GNP", std::string(kPlotterArgsFile), std::string(kPlotterSawScriptFile)});
+    names.insert({"SOTRA.DAT", "SOTRA.GNP", "sotra.gnp", std::string(kPlotterArgsFile),
+                  std::string(kPlotterSawScriptFile), std::string(kPlotterParentFile)});
     return names;
 }
 

@@ -18,6 +18,7 @@
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <system_error>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #ifndef SOTRA_EXECUTABLE
@@ -36,11 +37,13 @@ constexpr std::string_view kUnprivilegedMarker = "e2e: cannot run the program un
 
 constexpr std::string_view kStubPlotter =
     "#!/bin/sh\n"
-    "# Stand-in plotter: one line per run, each argument in brackets, and a\n"
-    "# copy of the script file as it is when the plotter runs.\n"
+    "# Stand-in plotter: one line per run, each argument in brackets, the\n"
+    "# argument list of the process that started it, and a copy of the\n"
+    "# script, under the name the command gives, as it is when the plotter runs.\n"
     "for a in \"$@\"; do printf '[%s]' \"$a\"; done >> plotter_args\n"
     "printf '\\n' >> plotter_args\n"
-    "if [ -f SOTRA.GNP ]; then cat SOTRA.GNP > plotter_saw_gnp; fi\n"
+    "cat /proc/$PPID/cmdline > plotter_parent\n"
+    "if [ -f sotra.gnp ]; then cat sotra.gnp > plotter_saw_gnp; fi\n"
     "exit 0\n";
 
 [[noreturn]] void throw_errno(const std::string& what) {
@@ -181,6 +184,7 @@ E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOp
     argv.push_back(nullptr);
     const std::string working_directory = dir.path();
     const bool unprivileged = options.unprivileged;
+    const bool no_child_processes = options.no_child_processes;
     int stdout_file = -1;
     if (!options.stdout_file.empty()) {
         stdout_file = ::open(dir.path_of(options.stdout_file).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -209,6 +213,12 @@ E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOp
                 (void)!::write(STDERR_FILENO, kUnprivilegedMarker.data(), kUnprivilegedMarker.size());
                 ::_exit(kUnprivilegedFailure);
             }
+        }
+        if (no_child_processes) {
+            // Counted per user, the program itself is the one process left:
+            // it cannot start another.
+            const rlimit one{1, 1};
+            ::setrlimit(RLIMIT_NPROC, &one);
         }
         ::execve(executable.c_str(), argv.data(), envp.data());
         ::_exit(127);

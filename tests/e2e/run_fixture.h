@@ -45,8 +45,11 @@ inline constexpr std::string_view kTypicalScriptFile =
 // What the stand-in plotter writes, one line per run, each argument in
 // brackets, into this file of the directory it runs in.
 inline constexpr std::string_view kPlotterArgsFile = "plotter_args";
-// The stand-in plotter's copy of SOTRA.GNP as it found it when it ran.
+// The stand-in plotter's copy of sotra.gnp as it found it when it ran.
 inline constexpr std::string_view kPlotterSawScriptFile = "plotter_saw_gnp";
+// The argument list of the plotter's parent, the command interpreter, each
+// argument ended by a NUL.
+inline constexpr std::string_view kPlotterParentFile = "plotter_parent";
 
 // A fresh private directory, removed with everything in it on destruction.
 // It holds bin/wgnuplot, the stand-in plotter, and an empty emptybin/.
@@ -75,6 +78,10 @@ struct E2eRunOptions {
     // Run under an unprivileged user id (the directory is handed to it).
     // Only meaningful when the tests run as root.
     bool unprivileged = false;
+    // Let the program start no process of its own (a limit of one process
+    // for its user; run it unprivileged too when the tests run as root,
+    // whom the limit does not bind).
+    bool no_child_processes = false;
     // The program's command-line arguments after its own name.
     std::vector<std::string> arguments;
     // When not empty, standard output goes to this file of the directory
