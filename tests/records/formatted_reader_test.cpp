@@ -84,6 +84,7 @@ TEST_F(FormattedReaderFileTest, FieldAndWhereTheNextReadStarts) {
         {"width above, line ends in the field", "0123456789data\nnext\n", "(A40)", padded("data"), padded("next")},
         {"width above, line ends while passing over", "01234\nnext\n", "(A40)", std::string(30, ' '),
          padded("next")},
+        {"zero width still takes the record", "skipped\nnext\n", "(A0)", std::string(30, ' '), padded("next")},
     };
     for (const FieldCase& c : cases) {
         const std::string path = dir.file("answers");
