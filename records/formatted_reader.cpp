@@ -24,16 +24,16 @@ IoStatus read_formatted(TextChannel& channel, std::string_view format_text, std:
     std::size_t skip = width > destination.size() ? width - destination.size() : 0;
     const std::size_t take = width < destination.size() ? width : destination.size();
     std::size_t filled = 0;
-    bool record_ended = false;
-    while (!record_ended && (skip > 0 || filled < take)) {
+    // The first character is fetched even when the field is empty (width 0):
+    // the read still takes a record, and meets end of file, like any other.
+    for (bool first = true; first || skip > 0 || filled < take; first = false) {
         const int c = next_char(channel);
         if (c == kEndOfFile) report_failure(FailureCause::end_of_file, StatementKind::read, channel.name);
         if (c == kReadFailure) report_failure(read_failure_cause(), StatementKind::read, channel.name);
-        if (c < 0) {
-            record_ended = true;  // a short record: the field stops here
-        } else if (skip > 0) {
+        if (c < 0) break;  // a short record: the field stops here
+        if (skip > 0) {
             --skip;
-        } else {
+        } else if (filled < take) {
             destination[filled++] = static_cast<char>(c);
         }
     }

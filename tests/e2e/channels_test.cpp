@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <ostream>
 #include <set>
 #include <string>
@@ -140,6 +141,39 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<DataFileCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
+// Theta varying with T: each point of the sweep uses the theta interpolated
+// at its own temperature, not the mean nor the first pair's. The table
+// theta = 100 + 10 T between 0 and 40 K gives 200, 300, 400 K exactly at
+// 10, 20, 30 K, 500 K at its last temperature and 500 K above it, so each
+// point must be the point of a run with that theta given as a constant.
+
+TEST_F(EndToEndChannels, EachPointUsesThetaInterpolatedAtItsTemperature) {
+    dir_.write_file("data.txt", "0 100\n40 500\n");
+
+    const E2eRun r = run("10 10 50\n2 0\ndata.txt\n");
+
+    expect_finished(r);
+    EXPECT_EQ(r.out, shown_with_title(kMeanTitle));
+    ASSERT_TRUE(dir_.exists("SOTRA.DAT"));
+    std::vector<DataRecord> varying;
+    ASSERT_TRUE(parse_data_records(dir_.read_file("SOTRA.DAT"), varying));
+    const char* const thetas[] = {"200", "300", "400", "500", "500"};
+    ASSERT_EQ(varying.size(), std::size(thetas));
+    for (std::size_t i = 0; i < std::size(thetas); ++i) {
+        E2eDirectory constant_dir;
+        const E2eRun constant = run_sotra(constant_dir, "10 10 50\n2 " + std::string(thetas[i]) + "\n");
+        expect_finished(constant);
+        ASSERT_TRUE(constant_dir.exists("SOTRA.DAT"));
+        std::vector<DataRecord> records;
+        ASSERT_TRUE(parse_data_records(constant_dir.read_file("SOTRA.DAT"), records));
+        ASSERT_EQ(records.size(), varying.size());
+        EXPECT_EQ(varying[i].temperature, records[i].temperature);
+        EXPECT_EQ(varying[i].cv_over_r, records[i].cv_over_r)
+            << "at " << varying[i].temperature << " K the point is not that of theta " << thetas[i] << " K";
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Data file names that yield no pair: the mean of nothing is 0/0. A name
 // that is neither a file nor the null device leaves an empty file behind.
 
@@ -176,8 +210,42 @@ INSTANTIATE_TEST_SUITE_P(
                       EmptyDataCase{"UserIsAnOrdinaryFile", "user.txt", "user.txt"},
                       EmptyDataCase{"Lpt1IsAnOrdinaryFile", "lpt1.dat", "lpt1.dat"},
                       EmptyDataCase{"NulWithExtensionIsTheNullDevice", "nul.dat", ""},
-                      EmptyDataCase{"NulIsTheNullDevice", "NUL", ""}),
+                      EmptyDataCase{"NulIsTheNullDevice", "NUL", ""},
+                      // On a pipe only a block ending in Ctrl-Z CR LF ends
+                      // the input; a Ctrl-Z LF line is a name like another.
+                      EmptyDataCase{"CtrlZLfLineIsAName", "\x1A", "\x1A"}),
     [](const ::testing::TestParamInfo<EmptyDataCase>& info) { return std::string(info.param.name); });
+
+// Data files that exist and hold no pair that a read completes: the same
+// invalid operation, and the file is left as it was.
+struct NoPairCase {
+    const char* name;
+    std::string bytes;
+};
+
+void PrintTo(const NoPairCase& c, std::ostream* os) { *os << c.name; }
+
+class EndToEndNoPair : public EndToEnd, public ::testing::WithParamInterface<NoPairCase> {};
+
+TEST_P(EndToEndNoPair, EndsWithInvalidOperationBeforeResults) {
+    const NoPairCase& c = GetParam();
+    dir_.write_file("data.txt", c.bytes);
+
+    const E2eRun r = run(kVariableThetaAnswers + "data.txt\n");
+
+    expect_failed_with(r, kInvalid);
+    EXPECT_EQ(r.out, kUpToDataFilePrompt + "\r\n");
+    EXPECT_FALSE(dir_.exists("SOTRA.DAT"));
+    EXPECT_FALSE(dir_.exists("SOTRA.GNP"));
+    EXPECT_EQ(dir_.read_file("data.txt"), c.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Contents, EndToEndNoPair,
+    ::testing::Values(NoPairCase{"EmptyFile", ""}, NoPairCase{"OnlyLineEnds", "\r\n\r\n"},
+                      NoPairCase{"OnlyWords", "Temperatura Theta\nK K\n"},
+                      NoPairCase{"OneNumberAfterWords", "T theta\n100\n"}),
+    [](const ::testing::TestParamInfo<NoPairCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
 // The console's device name as the data file: the pairs are the next
@@ -397,6 +465,8 @@ INSTANTIATE_TEST_SUITE_P(
         EndOfInputCase{"FirstAnswersCutShort", "10 10\n", std::string(kSweepPromptShown) + "\r\n"},
         EndOfInputCase{"SecondAnswersCutShort", "10 10 30\n2", kDialogueShown + "\r\n"},
         EndOfInputCase{"NameLine", kVariableThetaAnswers, kUpToDataFilePrompt + "\r\n"},
+        // The block ends in Ctrl-Z CR LF: the input ends before the name.
+        EndOfInputCase{"CtrlZCrLfAsTheNameLine", kVariableThetaAnswers + "\x1A\r\n", kUpToDataFilePrompt + "\r\n"},
         EndOfInputCase{"AnswerToTheNameQuestion", kVariableThetaAnswers + "\n",
                        kUpToDataFilePrompt + "\r\n" + kBlankNamePrompt + "\r\n"},
         EndOfInputCase{"AnswerToTheRepeatedQuestion", kVariableThetaAnswers + "\n   \n",
