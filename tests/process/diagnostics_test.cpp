@@ -55,6 +55,20 @@ TEST(FailureCausesTest, TableFollowsTheEnumerationWithDistinctNumbers) {
     }
 }
 
+// The README's table and the manual page list every diagnostic the program
+// can give, with its message as the program writes it.
+TEST(FailureCausesTest, DocumentationListsEveryCauseWithItsMessage) {
+    const std::string readme = read_file(std::string(SOTRA_SOURCE_DIR) + "/README.md");
+    const std::string manual = read_file(std::string(SOTRA_SOURCE_DIR) + "/doc/sotra.1");
+    for (std::size_t i = 0; i < kFailureCauseCount; ++i) {
+        const FailureCauseEntry& entry = kFailureCauses[i];
+        const std::string number = "F" + std::to_string(entry.number);
+        const std::string message(entry.message);
+        EXPECT_NE(readme.find("| " + number + " | " + message + " |"), std::string::npos) << number;
+        EXPECT_NE(manual.find(".B " + number + "\n" + message), std::string::npos) << number;
+    }
+}
+
 // The exit paths run in the child of a death test; what they write goes
 // to files that the parent then reads byte for byte.
 class ExitPathTest : public ::testing::Test {
