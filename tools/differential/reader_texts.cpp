@@ -1,6 +1,7 @@
 #include "tools/differential/reader_texts.h"
 
 #include <algorithm>
+#include <bit>
 #include <iterator>
 
 #include "tools/differential/big_uint.h"
@@ -318,34 +319,60 @@ std::uint64_t random_fraction(TextRng& rng, int bits) {
     }
 }
 
-std::string double_halfway(TextRng& rng) {
-    long biased = 0;
+// A random single-precision value as significand and unit: q x 2^lsb.
+struct Single {
+    std::uint64_t q;
+    int lsb;
+};
+
+Single random_single(TextRng& rng, long lo, long hi) {
+    const long biased = rng.between(lo, hi);
+    const std::uint64_t fraction = random_fraction(rng, 23);
+    if (biased == 0) return {fraction, -149};
+    return {fraction | (std::uint64_t{1} << 23), static_cast<int>(biased) - 150};
+}
+
+Single single_anywhere(TextRng& rng) {
     switch (rng.below(10)) {
-    case 0: case 1: case 2: biased = rng.between(0, 2046); break;
-    case 3: biased = rng.between(0, 4); break;
-    case 4: biased = rng.between(2036, 2046); break;
-    case 5: case 6: biased = rng.between(1063, 1103); break;  // midpoints of at most 24 digits
-    default: biased = rng.between(1023 - 160, 1023 + 130); break;  // around single precision
+    case 0: case 1: case 2: case 3: return random_single(rng, 0, 254);
+    case 4: return random_single(rng, 0, 3);
+    case 5: return random_single(rng, 250, 254);
+    case 6: case 7: return random_single(rng, 165, 205);  // where exact midpoints are short
+    default: return random_single(rng, 100, 160);
+    }
+}
+
+std::string double_halfway(TextRng& rng) {
+    const bool negative = rng.chance(30);
+    if (rng.chance(60)) {
+        // The two double midpoints around a single midpoint: where the
+        // rounding to double decides the rounding to single.
+        const Single single = single_anywhere(rng);
+        const std::uint64_t m = 2 * single.q + 1;  // the single midpoint is m x 2^(lsb - 1)
+        const int width = std::bit_width(m);
+        const int top = width - 1 + single.lsb - 1;
+        // As a double it has units of 2^(top - 52); its neighbouring double
+        // midpoints are half a unit away, at (m x 2^(54 - width) +- 1) x 2^(top - 53).
+        const std::uint64_t scaled = m << (54 - width);
+        const std::uint64_t s = rng.chance(50) ? scaled + 1 : scaled - 1;
+        return near_exact(rng, s, top - 53, negative);
+    }
+    long biased = 0;
+    switch (rng.below(4)) {
+    case 0: biased = rng.between(2036, 2046); break;
+    case 1: biased = rng.between(0, 4); break;
+    default: biased = rng.between(0, 2046); break;
     }
     const std::uint64_t fraction = random_fraction(rng, 52);
     const std::uint64_t q = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
     const int lsb = biased == 0 ? -1074 : static_cast<int>(biased) - 1075;
     // The midpoint between this double and the next one up.
-    return near_exact(rng, 2 * q + 1, lsb - 1, rng.chance(30));
+    return near_exact(rng, 2 * q + 1, lsb - 1, negative);
 }
 
 std::string float_halfway(TextRng& rng) {
-    long biased = 0;
-    switch (rng.below(10)) {
-    case 0: case 1: case 2: case 3: case 4: biased = rng.between(0, 254); break;
-    case 5: case 6: biased = rng.between(0, 3); break;
-    case 7: biased = rng.between(250, 254); break;
-    default: biased = rng.between(100, 160); break;
-    }
-    const std::uint64_t fraction = random_fraction(rng, 23);
-    const std::uint64_t q = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 23);
-    const int lsb = biased == 0 ? -149 : static_cast<int>(biased) - 150;
-    return near_exact(rng, 2 * q + 1, lsb - 1, rng.chance(30));
+    const Single single = single_anywhere(rng);
+    return near_exact(rng, 2 * single.q + 1, single.lsb - 1, rng.chance(30));
 }
 
 std::string single_bound(TextRng& rng) {
