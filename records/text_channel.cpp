@@ -1,6 +1,7 @@
 #include "records/text_channel.h"
 
 #include <cstring>
+#include <utility>
 
 #include "process/report_failure.h"
 #include "process/stop.h"
@@ -31,6 +32,15 @@ FailureCause write_cause(os::OsError error) {
 
 void report_write_failure(const TextChannel& channel, os::OsError error) {
     report_failure(write_cause(error), StatementKind::write, channel.name);
+}
+
+// A close that fails may have lost output the system still held (a full
+// disk or a quota met only then, a network file system): it is reported.
+void report_close_failure(const TextChannel& channel, os::OsError error) {
+    const FailureCause cause = error == os::OsError::no_space         ? FailureCause::no_space
+                               : error == os::OsError::access_refused ? FailureCause::access_refused
+                                                                      : FailureCause::close_failed;
+    report_failure(cause, StatementKind::close, channel.name);
 }
 
 // Writes the buffered output of a file channel; false after a failure.
@@ -207,7 +217,14 @@ void close_open_channel(TextChannel& channel) {
         channel.line_open = false;
         channel.line_closed_by_close = true;
     }
-    if (!channel.standard_handle) (void)os::close_handle(channel.handle);
+    // The handle is gone once close is called, whatever it returns, so the
+    // exit sequence that a failure starts does not close it again.
+    if (!channel.standard_handle && channel.handle >= 0) {
+        const os::Handle handle = std::exchange(channel.handle, -1);
+        if (const os::OsError error = os::close_handle(handle); error != os::OsError::none) {
+            report_close_failure(channel, error);
+        }
+    }
 }
 
 void init_console(TextChannel& channel, os::Handle input, os::Handle output) {

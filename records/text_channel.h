@@ -105,7 +105,8 @@ void begin_read(TextChannel& channel);
 void end_read(TextChannel& channel);
 
 // Writes the buffer, ends an open console line, closes the handle (never a
-// standard one) and removes the channel. A number not open does nothing.
+// standard one) and removes the channel. A failure to write or to close
+// ends the program. A number not open does nothing.
 void close_channel(std::int32_t number);
 
 // The end-of-process close: every open channel in table order, then the
