@@ -113,12 +113,23 @@ OsError open_existing(const char* name, Access access, Handle& handle) {
         injected != OsError::none) {
         return injected;
     }
-    const int fd = ::open(name, access_flags(access) | O_CLOEXEC);
+    // Opened without waiting (a FIFO opened for reading would wait for a
+    // writer), then refused unless it is a regular file or a character
+    // device: a directory has no records, a FIFO or socket that nobody
+    // writes would be read for ever, and one that nobody reads would stop
+    // the writes once it is full.
+    const int fd = ::open(name, access_flags(access) | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return from_errno(errno);
     struct stat info;
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISCHR(info.st_mode))) {
         ::close(fd);
         return OsError::access_refused;
+    }
+    // Reads and writes wait as usual.
+    if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return from_errno(error);
     }
     handle = fd;
     fault::opened(fd, name);
