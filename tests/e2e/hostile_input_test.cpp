@@ -281,5 +281,66 @@ TEST(EndToEndLongName, NamesOf259And260CharactersReachTheSameFile) {
     }
 }
 
+// ---------------------------------------------------------------------------
+// A huge line costs no memory: records are read through the channel's
+// buffer, not held whole. The stand-in plotter notes the program's peak
+// resident memory while the program waits for it.
+
+constexpr std::string_view kPeakMemoryPlotter =
+    "#!/bin/sh\n"
+    "p=$PPID\n"
+    "for _ in 1 2 3; do\n"
+    "  if [ \"$(cat /proc/$p/comm)\" = sotra ]; then\n"
+    "    sed -n 's/^VmHWM:[[:space:]]*\\([0-9]*\\) kB$/\\1/p' /proc/$p/status > peak_kb; exit 0\n"
+    "  fi\n"
+    "  p=$(sed -n 's/^PPid:[[:space:]]*//p' /proc/$p/status)\n"
+    "done\n";
+
+struct MemoryCase {
+    const char* name;
+    std::string answers;
+    std::string data;
+};
+
+void PrintTo(const MemoryCase& c, std::ostream* os) { *os << c.name; }
+
+class EndToEndLongLineMemory : public EndToEnd, public ::testing::WithParamInterface<MemoryCase> {};
+
+// The peak resident memory in kB of a complete run, or -1.
+long peak_memory_kb(const std::string& answers, const std::string& data) {
+    E2eDirectory dir;
+    dir.write_file("bin/wgnuplot", kPeakMemoryPlotter);
+    if (!data.empty()) dir.write_file("data.txt", data);
+    const E2eRun r = run_sotra(dir, answers);
+    EXPECT_TRUE(r.exited && r.exit_status == 0) << r.describe();
+    if (!dir.exists("peak_kb")) return -1;
+    const std::string text = dir.read_file("peak_kb");
+    return text.empty() ? -1 : std::stol(text);
+}
+
+constexpr std::size_t kLongLine = 16 * kMegabyte;
+
+TEST_P(EndToEndLongLineMemory, PeakMemoryDoesNotGrowWithTheLine) {
+    const MemoryCase& c = GetParam();
+    if (!std::filesystem::exists("/proc/self/status")) GTEST_SKIP() << "no /proc to read the peak memory from";
+    const long short_line = peak_memory_kb(c.answers, c.data);
+    const std::size_t at = c.data.empty() ? c.answers.find('\n') : c.data.find('\n');
+    std::string answers = c.answers;
+    std::string data = c.data;
+    (c.data.empty() ? answers : data).insert(at, std::string(kLongLine, ' '));
+
+    const long long_line = peak_memory_kb(answers, data);
+
+    ASSERT_GT(short_line, 0) << "the stand-in plotter found no peak memory";
+    ASSERT_GT(long_line, 0) << "the stand-in plotter found no peak memory";
+    EXPECT_LT(long_line - short_line, 4096) << "a line of " << kLongLine / kMegabyte << " MB raised the peak from "
+                                            << short_line << " kB to " << long_line << " kB";
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, EndToEndLongLineMemory,
+                         ::testing::Values(MemoryCase{"Answer", std::string(kTypicalAnswers), ""},
+                                           MemoryCase{"DataFile", kVariableTheta, kTwoPairs}),
+                         [](const ::testing::TestParamInfo<MemoryCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace sotra
