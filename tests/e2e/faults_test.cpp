@@ -465,6 +465,21 @@ TEST_F(FaultCases, DiskFullFromTheFirstFileWrite) {
     EXPECT_EQ(file_or_absent(dir_, kScript), "");
 }
 
+// The first pair's line runs into the file's second block, which the read
+// of the pair does not need: dropping the rest of the line reads it, and
+// that read fails. The failure is told by the next read, not lost, nor is
+// the next pair taken from the middle of the dropped line.
+TEST_F(FaultCases, ReadFailingWhileTheRestOfALineIsDroppedIsReported) {
+    dir_.write_file(kData, "100 200" + std::string(2000, ' ') + "\n300 400\n");
+
+    const E2eRun r = run_faulty("10 10 30\n2 0\ndata.txt\n", "read:3:other");
+
+    ASSERT_TRUE(r.exited) << r.describe();
+    EXPECT_EQ(r.exit_status, 1);
+    EXPECT_EQ(r.err, "\r\nrun-time error F6010: READ(data.txt)\r\n- read failed\r\n");
+    EXPECT_FALSE(dir_.exists(kResults));
+}
+
 // The program itself has no fault seam: it runs as usual whatever the
 // environment asks for.
 TEST_F(FaultCases, ProgramIgnoresFaultSettings) {
