@@ -23,6 +23,8 @@
 namespace sotra {
 namespace {
 
+using namespace std::string_literals;
+
 const std::string kVariableTheta = "10 10 30\n2 0\ndata.txt\n";
 const std::string kTwoPairs = "100 200\n300 400\n";
 const std::string kTitle345 = "ITLE TOP \"Th Debye:   345.000K\"";
@@ -111,9 +113,9 @@ TEST_P(EndToEndHostileInput, EndsAsTheReadingRulesSay) {
 INSTANTIATE_TEST_SUITE_P(
     Answers, EndToEndHostileInput,
     ::testing::Values(
-        fails("NulInAValue", constant(std::string("10\0 10 30\n2 345\n", 16)), {}, kNotANumber),
+        fails("NulInAValue", constant("10\0 10 30\n2 345\n"s), {}, kNotANumber),
         // What follows the last value of a list is never looked at.
-        finishes("NulsAfterTheLastValue", constant(std::string("10 10 30 \0\0\n2 345\n", 19)), {}, kTitle345),
+        finishes("NulsAfterTheLastValue", constant("10 10 30 \0\0\n2 345\n"s), {}, kTitle345),
         // On a pipe only a block ending in Ctrl-Z CR LF ends the input.
         fails("CtrlZInAValue", constant("10 10\x1A 30\n2 345\n"), {}, kNotANumber),
         fails("CtrlZLineIsAValue", constant("10 10 30\n\x1A\n2 345\n"), {}, kNotANumber),
@@ -158,8 +160,14 @@ std::string million_pairs() {
 INSTANTIATE_TEST_SUITE_P(
     DataFiles, EndToEndHostileInput,
     ::testing::Values(
-        finishes("NulInAValue", constant(kVariableTheta), constant(std::string("100 200\0\n300 400\n", 17)),
+        finishes("NulInAValue", constant(kVariableTheta), constant("100 200\0\n300 400\n"s),
                  "ITLE TOP \"Th Debye:   400.000K\""),
+        // A NUL ends the name of the data file; one at its start leaves the
+        // name blank, so it is asked for, and the input has no answer.
+        finishes("NulEndsTheFileName", constant("10 10 30\n2 0\ndata.txt\0junk\n"s),
+                 constant(kTwoPairs), kMean300),
+        fails("NulFirstInTheFileName", constant("10 10 30\n2 0\n\0data.txt\n"s),
+              constant(kTwoPairs), kConsoleEnd),
         // In a file byte 26 is an ordinary byte: the pair after it counts.
         finishes("CtrlZCrLfLine", constant(kVariableTheta), constant("100 200\n\x1A\r\n300 400\n"), kMean300),
         finishes("MegabyteOfBlanks", constant(kVariableTheta),
