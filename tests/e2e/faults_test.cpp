@@ -5,10 +5,11 @@
 // it before the failure, byte for byte.
 //
 // What each output holds after a failure follows from the order in which
-// the run hands over its records (Run::events below) and from the calls of
+// the run hands over its records (run_events below) and from the calls of
 // the fault-free run, which sotra_faulty logs: a file is written in blocks
-// of 1024 bytes and when it is closed, and after a failure the exit
-// sequence writes whatever the other files still hold.
+// of 1024 bytes and when it is closed, an existing file is cut when its
+// first record is written, and after a failure the exit sequence writes
+// whatever the other files still hold.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -76,6 +77,7 @@ struct Scenario {
     const char* name;
     std::string answers;
     bool variable_theta = false;  // the answers name data.txt
+    bool existing_outputs = false;  // SOTRA.DAT and SOTRA.GNP exist before the run
 };
 
 void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
@@ -87,7 +89,16 @@ const Scenario kScenarios[] = {
     {"VariableTheta", "10 10 30\n2 0\ndata.txt\n", true},
     // 100 points: each file is written in several blocks during the sweep.
     {"LongSweep", "1 1 100\n2 345\n", false},
+    // Files of an earlier run, longer than this run's: each is opened as it
+    // is, and cut only when the first record is written to it.
+    {"ExistingOutputs", std::string(kTypicalAnswers), false, true},
 };
+
+const std::string kEarlierOutput = [] {
+    std::string bytes;
+    for (int i = 0; i < 100; ++i) bytes += "       " + std::to_string(i) + ".000000    9.999999E-01\r\n";
+    return bytes;
+}();
 
 enum class Step { console_record, open, file_record, close, closing_text };
 
@@ -255,6 +266,10 @@ E2eRunOptions faulty(const E2eDirectory& dir, const std::string& fault) {
 
 E2eRun run_scenario(const E2eDirectory& dir, const Scenario& s, const std::string& fault) {
     if (s.variable_theta) dir.write_file(kData, kTwoPairs);
+    if (s.existing_outputs) {
+        dir.write_file(kResults, kEarlierOutput);
+        dir.write_file(kScript, kEarlierOutput);
+    }
     return run_sotra(dir, s.answers, faulty(dir, fault));
 }
 
@@ -350,20 +365,23 @@ protected:
                                happened_before(moment.done, Step::console_record, "stdout");
         EXPECT_EQ(r.out, fault_free_.out.substr(0, written_before(index, "stdout")) + (line_open ? "\r\n" : ""));
 
-        // Each output file: absent if not opened yet; the one whose write
-        // failed holds the blocks written before; any other holds every
-        // record handed to it so far.
+        // Each output file: as it was before the run if not opened yet, or
+        // if no record was handed to it (nothing cut it); the one whose
+        // write failed holds the blocks written before; any other holds
+        // every record handed to it so far.
+        const std::string before_run = scenario_.existing_outputs ? kEarlierOutput : "<absent>";
         for (const auto& [file, fault_free_bytes] :
              {std::pair{kResults, fault_free_.results}, std::pair{kScript, fault_free_.script}}) {
             SCOPED_TRACE(file);
-            if (!happened_before(moment.done, Step::open, file)) {
-                EXPECT_FALSE(dir.exists(file));
+            const bool failing_write = call.kind == "write" && call.target == file;
+            const std::size_t handed = handed_before(moment.done, file);
+            if (!happened_before(moment.done, Step::open, file) ||
+                (scenario_.existing_outputs && !failing_write && handed == 0)) {
+                EXPECT_EQ(file_or_absent(dir, file), before_run);
                 continue;
             }
-            const std::size_t kept = call.kind == "write" && call.target == file
-                                         ? written_before(index, file)
-                                         : handed_before(moment.done, file);
-            EXPECT_EQ(file_or_absent(dir, file), fault_free_bytes.substr(0, kept));
+            EXPECT_EQ(file_or_absent(dir, file),
+                      fault_free_bytes.substr(0, failing_write ? written_before(index, file) : handed));
         }
         if (scenario_.variable_theta) {
             EXPECT_EQ(dir.read_file(kData), kTwoPairs) << "the data file was changed";
