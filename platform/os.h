@@ -40,7 +40,9 @@ enum class Access { read_write, read_only, write_only };
 // Whether a file of that name exists (anything the name reaches).
 bool file_exists(const char* name);
 
-// Opens an existing file without changing it. A directory is refused.
+// Opens an existing file without changing it. Only a regular file or a
+// character device is opened; anything else (a directory, a FIFO, a
+// socket) is refused.
 OsError open_existing(const char* name, Access access, Handle& handle);
 
 // Creates a new, empty file; fails with already_exists if one appeared.

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/fault_injection.h"
+
 namespace sotra::os {
 namespace {
 
@@ -50,6 +52,10 @@ Handle standard_error() { return STDERR_FILENO; }
 bool is_interactive(Handle handle) { return ::isatty(handle) == 1; }
 
 OsError write_all(Handle handle, const char* bytes, std::size_t n) {
+    if (const OsError injected = fault::before_call(fault::Operation::write, handle, nullptr, n);
+        injected != OsError::none) {
+        return injected;
+    }
     while (n > 0) {
         const ssize_t done = ::write(handle, bytes, n);
         if (done < 0) {
@@ -65,6 +71,10 @@ OsError write_all(Handle handle, const char* bytes, std::size_t n) {
 
 OsError read_some(Handle handle, char* bytes, std::size_t n, std::size_t& got) {
     got = 0;
+    if (const OsError injected = fault::before_call(fault::Operation::read, handle, nullptr, 0);
+        injected != OsError::none) {
+        return injected;
+    }
     for (;;) {
         const ssize_t done = ::read(handle, bytes, n);
         if (done >= 0) {
@@ -99,21 +109,42 @@ bool file_exists(const char* name) {
 }
 
 OsError open_existing(const char* name, Access access, Handle& handle) {
-    const int fd = ::open(name, access_flags(access) | O_CLOEXEC);
+    if (const OsError injected = fault::before_call(fault::Operation::open, -1, name, 0);
+        injected != OsError::none) {
+        return injected;
+    }
+    // Opened without waiting (a FIFO opened for reading would wait for a
+    // writer), then refused unless it is a regular file or a character
+    // device: a directory has no records, a FIFO or socket that nobody
+    // writes would be read for ever, and one that nobody reads would stop
+    // the writes once it is full.
+    const int fd = ::open(name, access_flags(access) | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return from_errno(errno);
     struct stat info;
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISCHR(info.st_mode))) {
         ::close(fd);
         return OsError::access_refused;
     }
+    // Reads and writes wait as usual.
+    if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return from_errno(error);
+    }
     handle = fd;
+    fault::opened(fd, name);
     return OsError::none;
 }
 
 OsError create_new(const char* name, Access access, Handle& handle) {
+    if (const OsError injected = fault::before_call(fault::Operation::open, -1, name, 0);
+        injected != OsError::none) {
+        return injected;
+    }
     const int fd = ::open(name, access_flags(access) | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return from_errno(errno);
     handle = fd;
+    fault::opened(fd, name);
     return OsError::none;
 }
 
@@ -144,6 +175,10 @@ OsError seek_to(Handle handle, std::int64_t offset) {
 }
 
 OsError close_handle(Handle handle) {
+    if (const OsError injected = fault::before_call(fault::Operation::close, handle, nullptr, 0);
+        injected != OsError::none) {
+        return injected;
+    }
     if (::close(handle) != 0 && errno != EINTR) return from_errno(errno);
     return OsError::none;
 }
@@ -152,6 +187,9 @@ const char* null_device() { return "/dev/null"; }
 
 const char* port_device(const char*) { return nullptr; }
 
-void exit_process(int status) { ::_exit(status); }
+void exit_process(int status) {
+    fault::at_exit();
+    ::_exit(status);
+}
 
 }  // namespace sotra::os

@@ -15,6 +15,7 @@ constexpr FailureCauseEntry kFailureCauses[] = {
     {FailureCause::read_failed, 6010, "read failed"},
     {FailureCause::end_of_file, 6011, "end of file"},
     {FailureCause::line_too_long, 6012, "console line longer than 130 characters"},
+    {FailureCause::close_failed, 6013, "close failed"},
     {FailureCause::invalid_number, 6021, "value is not a valid number"},
     {FailureCause::number_out_of_range, 6022, "number out of range"},
     {FailureCause::real_overflow, 6023, "number too large for a single-precision real"},

@@ -21,6 +21,7 @@ enum class FailureCause {
     read_failed,
     end_of_file,
     line_too_long,
+    close_failed,
     // Free-format and fixed-width reading.
     invalid_number,
     number_out_of_range,

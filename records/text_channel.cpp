@@ -1,6 +1,7 @@
 #include "records/text_channel.h"
 
 #include <cstring>
+#include <utility>
 
 #include "process/report_failure.h"
 #include "process/stop.h"
@@ -33,6 +34,109 @@ void report_write_failure(const TextChannel& channel, os::OsError error) {
     report_failure(write_cause(error), StatementKind::write, channel.name);
 }
 
+// A close that fails may have lost output the system still held (a full
+// disk or a quota met only then, a network file system): it is reported.
+void report_close_failure(const TextChannel& channel, os::OsError error) {
+    const FailureCause cause = error == os::OsError::no_space         ? FailureCause::no_space
+                               : error == os::OsError::access_refused ? FailureCause::access_refused
+                                                                      : FailureCause::close_failed;
+    report_failure(cause, StatementKind::close, channel.name);
+}
+
+int read_failure() {
+    last_read_failure = FailureCause::read_failed;
+    return kReadFailure;
+}
+
+// Forgets the current record, read or not.
+void forget_record(TextChannel& channel) {
+    channel.record_current = false;
+    channel.record_ended = false;
+    channel.record_data_ended = false;
+    channel.record.clear();
+    channel.record_pos = 0;
+}
+
+// Whether the channel's records are read straight out of its buffer, byte
+// by byte, so that a record costs no memory however long it is. Only the
+// lines typed at a terminal, at most 132 bytes each, are taken whole, to
+// be checked before any of their characters is read.
+bool streamed(const TextChannel& channel) {
+    return !(channel.style == ChannelStyle::console && channel.interactive);
+}
+
+// The next input byte of a streamed channel, reading the next block when
+// the buffer is used up: a byte 0..255, kEndOfFile when no byte is left,
+// or kReadFailure. Files are read in blocks of 1024 bytes, the console in
+// blocks of up to 132.
+int take_input_byte(TextChannel& channel) {
+    if (channel.buffer_pos == channel.buffer_fill) {
+        if (channel.read_failure_pending) {
+            channel.read_failure_pending = false;
+            return read_failure();
+        }
+        const bool console = channel.style == ChannelStyle::console;
+        if (!console) channel.file_position += static_cast<std::int64_t>(channel.buffer_fill);
+        channel.buffer_fill = 0;
+        channel.buffer_pos = 0;
+        if (channel.input_ends_after_buffer) return kEndOfFile;
+        std::size_t got = 0;
+        const os::OsError error =
+            console ? os::read_some(channel.input_handle, channel.buffer.data(), kConsoleBufferSize, got)
+                    : os::read_some(channel.handle, channel.buffer.data(), kFileBufferSize, got);
+        if (error != os::OsError::none) return read_failure();
+        // A console block whose third byte from its end is Ctrl-Z (input
+        // ending in Ctrl-Z CR LF) ends the input there; the bytes before it
+        // in the block are still read.
+        if (console && got >= 3 && channel.buffer[got - 3] == kCtrlZ) {
+            got -= 3;
+            channel.input_ends_after_buffer = true;
+        }
+        if (got == 0) return kEndOfFile;
+        channel.buffer_fill = got;
+    }
+    return static_cast<unsigned char>(channel.buffer[channel.buffer_pos++]);
+}
+
+// The next character of a streamed channel's current record, starting one
+// when none is current. A record is the bytes up to LF; a CR ends its data;
+// a last line without LF is a record too.
+int next_streamed_char(TextChannel& channel) {
+    for (;;) {
+        if (channel.record_ended) return kEndOfRecord;
+        const int c = take_input_byte(channel);
+        if (c == kReadFailure) return kReadFailure;
+        if (c == kEndOfFile) {
+            if (!channel.record_current) {
+                channel.at_end = true;
+                return kEndOfFile;
+            }
+            channel.record_ended = true;  // the line end supplied after the last block
+            return kEndOfRecord;
+        }
+        channel.record_current = true;
+        if (c == '\n') {
+            channel.record_ended = true;
+            return kEndOfRecord;
+        }
+        if (c == '\r') channel.record_data_ended = true;
+        if (!channel.record_data_ended) return c;
+    }
+}
+
+// Reads what is left of a streamed channel's current record, up to its
+// line end. A read that fails meanwhile is told by the next read.
+void skip_rest_of_record(TextChannel& channel) {
+    while (channel.record_current && !channel.record_ended) {
+        const int c = take_input_byte(channel);
+        if (c == kReadFailure) {
+            channel.read_failure_pending = true;
+            return;
+        }
+        if (c == kEndOfFile || c == '\n') return;
+    }
+}
+
 // Writes the buffered output of a file channel; false after a failure.
 bool flush_buffer(TextChannel& channel) {
     if (channel.buffer_fill == 0) return true;
@@ -49,6 +153,8 @@ bool flush_buffer(TextChannel& channel) {
 // The first write after the open or after reading cuts the file at the
 // position of the record about to be written.
 bool enter_write_mode(TextChannel& channel) {
+    // A record partly read is read to its end first: the cut comes after it.
+    skip_rest_of_record(channel);
     const std::int64_t position = channel.file_position + static_cast<std::int64_t>(channel.buffer_pos);
     if (const os::OsError error = os::truncate_at(channel.handle, position); error != os::OsError::none) {
         report_write_failure(channel, error);
@@ -57,8 +163,7 @@ bool enter_write_mode(TextChannel& channel) {
     channel.file_position = position;
     channel.buffer_fill = 0;
     channel.buffer_pos = 0;
-    channel.record.clear();
-    channel.record_current = false;
+    forget_record(channel);
     channel.at_end = false;
     channel.writing = true;
     return true;
@@ -103,11 +208,6 @@ void write_console_record(TextChannel& channel, std::string_view text) {
     }
 }
 
-int read_failure() {
-    last_read_failure = FailureCause::read_failed;
-    return kReadFailure;
-}
-
 // Takes the next buffered byte into the record: LF ends the record (true),
 // a CR ends its data, so nothing between a CR and the LF is kept.
 bool take_record_byte(TextChannel& channel, bool& after_cr) {
@@ -118,79 +218,35 @@ bool take_record_byte(TextChannel& channel, bool& after_cr) {
     return false;
 }
 
-// Fetches the next record of a file channel: the bytes up to LF, with a CR
-// ending the data; a last line without LF is a record too.
-int fetch_file_record(TextChannel& channel) {
+// Fetches the next line typed at a terminal, which delivers one line per
+// read; a line longer than the 132-byte buffer comes in pieces, and the
+// first piece is already too long.
+int fetch_terminal_line(TextChannel& channel) {
     channel.record.clear();
-    bool collected = false;
-    bool after_cr = false;
-    for (;;) {
-        if (channel.buffer_pos == channel.buffer_fill) {
-            channel.file_position += static_cast<std::int64_t>(channel.buffer_fill);
-            channel.buffer_fill = 0;
-            channel.buffer_pos = 0;
-            std::size_t got = 0;
-            const os::OsError error = os::read_some(channel.handle, channel.buffer.data(), kFileBufferSize, got);
-            if (error != os::OsError::none) return read_failure();
-            if (got == 0) {
-                if (collected) break;  // the line end supplied after the last block
-                channel.at_end = true;
-                return kEndOfFile;
-            }
-            channel.buffer_fill = got;
-        }
-        collected = true;
-        if (take_record_byte(channel, after_cr)) break;
-    }
-    channel.record_pos = 0;
-    channel.record_current = true;
-    return 0;
-}
-
-// Fetches the next record of the console. A terminal delivers one line per
-// read; other input comes in blocks of up to 132 bytes and a record may
-// span blocks.
-int fetch_console_record(TextChannel& channel) {
-    channel.record.clear();
-    bool collected = false;
-    bool after_cr = false;
-    for (;;) {
-        if (channel.buffer_pos == channel.buffer_fill) {
-            channel.buffer_fill = 0;
-            channel.buffer_pos = 0;
-            std::size_t got = 0;
-            if (!channel.input_ends_after_buffer) {
-                const os::OsError error =
-                    os::read_some(channel.input_handle, channel.buffer.data(), kConsoleBufferSize, got);
-                if (error != os::OsError::none) return read_failure();
-                // A block whose third byte from its end is Ctrl-Z (input
-                // ending in Ctrl-Z CR LF) ends the input there; the bytes
-                // before it in the block are still read.
-                if (!channel.interactive && got >= 3 && channel.buffer[got - 3] == kCtrlZ) {
-                    got -= 3;
-                    channel.input_ends_after_buffer = true;
-                }
-            }
-            if (got == 0) {
-                if (collected && !channel.interactive) break;
-                channel.at_end = true;
-                return kEndOfFile;
-            }
-            channel.buffer_fill = got;
-        }
-        collected = true;
-        if (take_record_byte(channel, after_cr)) break;
-        if (channel.interactive && channel.buffer_pos == channel.buffer_fill) break;  // Ctrl-D mid-line
-    }
-    if (channel.interactive) {
-        if (channel.record.size() > kInteractiveLineLimit) {
-            last_read_failure = FailureCause::line_too_long;
-            return kReadFailure;
-        }
-        if (!channel.record.empty() && channel.record.back() == kCtrlZ) {
+    if (channel.buffer_pos == channel.buffer_fill) {
+        channel.buffer_fill = 0;
+        channel.buffer_pos = 0;
+        std::size_t got = 0;
+        const os::OsError error = os::read_some(channel.input_handle, channel.buffer.data(), kConsoleBufferSize, got);
+        if (error != os::OsError::none) return read_failure();
+        if (got == 0) {
             channel.at_end = true;
             return kEndOfFile;
         }
+        channel.buffer_fill = got;
+    }
+    // The line ends at its LF, or where the read ended (Ctrl-D typed
+    // mid-line).
+    bool after_cr = false;
+    while (channel.buffer_pos < channel.buffer_fill && !take_record_byte(channel, after_cr)) {
+    }
+    if (channel.record.size() > kInteractiveLineLimit) {
+        last_read_failure = FailureCause::line_too_long;
+        return kReadFailure;
+    }
+    if (!channel.record.empty() && channel.record.back() == kCtrlZ) {
+        channel.at_end = true;
+        return kEndOfFile;
     }
     channel.record_pos = 0;
     channel.record_current = true;
@@ -207,7 +263,14 @@ void close_open_channel(TextChannel& channel) {
         channel.line_open = false;
         channel.line_closed_by_close = true;
     }
-    if (!channel.standard_handle) (void)os::close_handle(channel.handle);
+    // The handle is gone once close is called, whatever it returns, so the
+    // exit sequence that a failure starts does not close it again.
+    if (!channel.standard_handle && channel.handle >= 0) {
+        const os::Handle handle = std::exchange(channel.handle, -1);
+        if (const os::OsError error = os::close_handle(handle); error != os::OsError::none) {
+            report_close_failure(channel, error);
+        }
+    }
 }
 
 void init_console(TextChannel& channel, os::Handle input, os::Handle output) {
@@ -279,11 +342,10 @@ void write_record(TextChannel& channel, std::string_view text) {
 }
 
 int next_char(TextChannel& channel) {
+    if (!channel.record_current && channel.at_end) return kEndOfFile;
+    if (streamed(channel)) return next_streamed_char(channel);
     if (!channel.record_current) {
-        if (channel.at_end) return kEndOfFile;
-        const int fetched = channel.style == ChannelStyle::console ? fetch_console_record(channel)
-                                                                    : fetch_file_record(channel);
-        if (fetched != 0) return fetched;
+        if (const int fetched = fetch_terminal_line(channel); fetched != 0) return fetched;
     }
     if (channel.record_pos >= channel.record.size()) return kEndOfRecord;
     return static_cast<unsigned char>(channel.record[channel.record_pos++]);
@@ -292,9 +354,8 @@ int next_char(TextChannel& channel) {
 FailureCause read_failure_cause() { return last_read_failure; }
 
 void next_record(TextChannel& channel) {
-    channel.record_current = false;
-    channel.record.clear();
-    channel.record_pos = 0;
+    if (streamed(channel)) skip_rest_of_record(channel);
+    forget_record(channel);
     if (channel.style == ChannelStyle::console && shared_console && &channel == &console_out) {
         channel.line_open = false;
     }

@@ -52,10 +52,15 @@ struct TextChannel {
     bool at_end = false;                // end of file reached while reading
     bool input_ends_after_buffer = false;  // console: a Ctrl-Z ended the input
 
-    // The record being read and the position in it.
+    // The record being read. A line typed at a terminal is held whole, with
+    // the position in it; any other record is read out of the buffer as it
+    // goes, however long it is.
     std::string record;
     std::size_t record_pos = 0;
     bool record_current = false;
+    bool record_ended = false;          // its line end has been read
+    bool record_data_ended = false;     // a CR ended its data
+    bool read_failure_pending = false;  // a read failed while a record was dropped
 };
 
 // The console channels. With standard input and standard output both
@@ -105,7 +110,8 @@ void begin_read(TextChannel& channel);
 void end_read(TextChannel& channel);
 
 // Writes the buffer, ends an open console line, closes the handle (never a
-// standard one) and removes the channel. A number not open does nothing.
+// standard one) and removes the channel. A failure to write or to close
+// ends the program. A number not open does nothing.
 void close_channel(std::int32_t number);
 
 // The end-of-process close: every open channel in table order, then the

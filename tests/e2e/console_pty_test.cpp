@@ -340,6 +340,14 @@ TEST_F(ConsoleOnPty, AnswerOf131CharactersIsRefused) {
                              "\r\nrun-time error F6012: READ(CON)\r\n- console line longer than 130 characters\r\n");
 }
 
+// A line longer than the 132-byte buffer reaches the program in pieces;
+// the first piece is already too long.
+TEST_F(ConsoleOnPty, AnswerLongerThanTheBufferIsRefused) {
+    START_OR_SKIP();
+    run_failing_first_answer("10 10 30" + std::string(992, ' ') + "\n",
+                             "\r\nrun-time error F6012: READ(CON)\r\n- console line longer than 130 characters\r\n");
+}
+
 TEST_F(ConsoleOnPty, CtrlZLineIsEndOfFile) {
     START_OR_SKIP();
     run_failing_first_answer("\x1A\n", "\r\nrun-time error F6011: READ(CON)\r\n- end of file\r\n");

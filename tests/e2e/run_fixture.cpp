@@ -167,10 +167,11 @@ E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOp
     if (options.unprivileged) hand_over_to_unprivileged(dir.path());
 
     // Everything the child needs is prepared before the fork.
-    const std::string executable = SOTRA_EXECUTABLE;
+    const std::string executable = options.executable.empty() ? SOTRA_EXECUTABLE : options.executable;
     const std::string path_variable =
         "PATH=" + (options.path_variable.empty() ? dir.path() + "/bin:/usr/bin:/bin" : options.path_variable);
     std::vector<std::string> environment{path_variable};
+    environment.insert(environment.end(), options.environment.begin(), options.environment.end());
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
         if (const char* value = std::getenv(name)) environment.push_back(std::string(name) + "=" + value);
     }

@@ -87,6 +87,10 @@ struct E2eRunOptions {
     // When not empty, standard output goes to this file of the directory
     // (created or emptied first) instead of a pipe; E2eRun::out stays empty.
     std::string stdout_file;
+    // The program to run; empty means SOTRA_EXECUTABLE.
+    std::string executable;
+    // Further environment entries ("NAME=value") besides PATH.
+    std::vector<std::string> environment;
 };
 
 struct E2eRun {
@@ -105,7 +109,7 @@ struct E2eRun {
 // The user id unprivileged runs use.
 inline constexpr unsigned kUnprivilegedId = 65534;
 
-// Runs SOTRA_EXECUTABLE in the directory with `input` on standard input
+// Runs SOTRA_EXECUTABLE (or options.executable) in the directory with `input` on standard input
 // (then closed). A run still going after 30 s is killed and marked timed out.
 E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOptions& options = {});
 
