@@ -3,14 +3,15 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+
+#include "records/decimal_rendering.h"
 
 namespace sotra {
 
 constexpr int kShownDigits = 7;
 
 struct DigitSource {
-    const std::string& digits;
+    const DigitString& digits;
     std::size_t next = 0;
 
     char take() { return next < digits.size() ? digits[next++] : '0'; }

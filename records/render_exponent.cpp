@@ -8,44 +8,23 @@
 #include <string>
 
 namespace sotra {
-namespace {
 
-// Appends `magnitude` in decimal with at least `width` digits.
-void append_padded(std::string& out, uint32_t magnitude, int width) {
-    char buffer[10];
-    int count = 0;
-    do {
-        buffer[count++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    for (int i = count; i < width; ++i) {
-        out += '0';
-    }
-    while (count > 0) {
-        out += buffer[--count];
-    }
-}
-
-}  // namespace
-
-std::string render_exponent(float value) {
+std::size_t write_exponent(RealDigits r, char* out) {
     // 1. The digits, rounded to the 7 shown; a gained digit is already in the
     //    exponent.
-    RealDigits r = real_digits(value);
     const bool zero = r.digits == "0";
     apply_rounding(r, kShownDigits);
 
     // 2. Sign, first digit, point, six more digits.
-    std::string out;
-    out.reserve(14);
+    char* p = out;
     if (r.negative) {
-        out += '-';
+        *p++ = '-';
     }
     DigitSource source{r.digits};
-    out += source.take();
-    out += '.';
+    *p++ = source.take();
+    *p++ = '.';
     for (int i = 1; i < kShownDigits; ++i) {
-        out += source.take();
+        *p++ = source.take();
     }
 
     // 3. The exponent of the first digit: E, sign, two digits. An exponent
@@ -53,11 +32,20 @@ std::string render_exponent(float value) {
     const int32_t x = zero ? 0 : r.exponent - 1;
     const uint32_t magnitude = x < 0 ? 0u - static_cast<uint32_t>(x) : static_cast<uint32_t>(x);
     if (magnitude <= 99) {
-        out += 'E';
+        *p++ = 'E';
     }
-    out += x < 0 ? '-' : '+';
-    append_padded(out, magnitude, magnitude <= 99 ? 2 : 3);
-    return out;
+    *p++ = x < 0 ? '-' : '+';
+    if (magnitude > 99) {
+        *p++ = static_cast<char>('0' + magnitude / 100 % 10);
+    }
+    *p++ = static_cast<char>('0' + magnitude / 10 % 10);
+    *p++ = static_cast<char>('0' + magnitude % 10);
+    return static_cast<std::size_t>(p - out);
+}
+
+std::string render_exponent(float value) {
+    char text[kExponentTextCapacity];
+    return std::string(text, write_exponent(real_digits(value), text));
 }
 
 }  // namespace sotra

@@ -6,14 +6,14 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace sotra {
 
-std::string render_fixed(float value, int decimals) {
+std::size_t write_fixed(RealDigits r, int decimals, char* out) {
     // Wide enough that no field width can overflow the place arithmetic.
     const int64_t d = std::max(decimals, 0);
-    RealDigits r = real_digits(value);
 
     // 1. a: digits before the point, or when negative, zeros after it before
     //    the first digit; t: significant places down to the last decimal.
@@ -34,24 +34,30 @@ std::string render_fixed(float value, int decimals) {
 
     // 4. Sign, integer digits (a lone 0 only with nothing else to show),
     //    point, exactly d decimals.
-    std::string out;
-    out.reserve(static_cast<std::size_t>(std::max<int64_t>(a, 0) + d + 3));
+    char* p = out;
     if (r.negative) {
-        out += '-';
+        *p++ = '-';
     }
     if (a == 0 && t == 0) {
-        out += '0';
+        *p++ = '0';
     }
     DigitSource source{r.digits};
     for (int64_t i = 0; i < a; ++i) {
-        out += source.take();
+        *p++ = source.take();
     }
-    out += '.';
+    *p++ = '.';
     const int64_t leading_zeros = std::min(d, std::max<int64_t>(-a, 0));
-    out.append(static_cast<std::size_t>(leading_zeros), '0');
+    std::memset(p, '0', static_cast<std::size_t>(leading_zeros));
+    p += leading_zeros;
     for (int64_t i = leading_zeros; i < d; ++i) {
-        out += source.take();
+        *p++ = source.take();
     }
+    return static_cast<std::size_t>(p - out);
+}
+
+std::string render_fixed(float value, int decimals) {
+    std::string out(fixed_text_capacity(decimals), '\0');
+    out.resize(write_fixed(real_digits(value), decimals, out.data()));
     return out;
 }
 
