@@ -1,9 +1,9 @@
 #include "records/free_format_writer.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
-
-#include "records/decimal_rendering.h"
+#include <cstring>
 
 namespace sotra {
 namespace {
@@ -13,25 +13,59 @@ constexpr int kRealField = 15;
 constexpr int kFixedDecimals = 6;
 constexpr int kNonFiniteLength = 13;
 
-// The state of one write: the records so far and the one being built.
+// A record holds at most its start blank and a full line: every item takes
+// from the room what it writes, except the start blank, and a record begun
+// by a wrap has no start blank.
+constexpr std::size_t kRecordCapacity = 1 + kLineRoom;
+
+// The blanks and the text of a real are copied by fixed-size copies, which
+// compile to a few stores: no more than 17 blanks are ever pending before a
+// real (a start blank and a field's justifying blanks), and its text is at
+// most 15 characters. The record keeps room past its end for them.
+constexpr std::size_t kBlankCopy = 32;
+constexpr std::size_t kRealCopy = 16;
+static_assert(kRealCopy <= kFreeFormatRealRoom);
+
+// The state of one write: the record being built. Each finished record goes
+// to `Sink`, a callable taking a std::string_view.
+template <typename Sink>
 struct Layout {
-    std::vector<std::string> records;
-    std::string current;
+    explicit Layout(Sink& s) : sink(s) {}
+
+    Sink& sink;
+    std::array<char, kRecordCapacity + kBlankCopy> current;  // written before it is read
+    std::size_t length = 0;
     int pending_blanks = 1;  // the start blank of the first record
     int room = kLineRoom;
     bool after_real = false;
 
     void put_pending() {
-        current.append(static_cast<std::size_t>(pending_blanks), ' ');
+        const auto n = static_cast<std::size_t>(pending_blanks);
+        if (n <= kBlankCopy) {
+            std::memset(current.data() + length, ' ', kBlankCopy);
+        } else {
+            std::memset(current.data() + length, ' ', n);
+        }
+        length += n;
         pending_blanks = 0;
     }
+    void put(std::string_view text) {
+        std::memcpy(current.data() + length, text.data(), text.size());
+        length += text.size();
+    }
+    // `text` has room for kFreeFormatRealRoom characters.
+    void put_real(const char* text, std::size_t n) {
+        std::memcpy(current.data() + length, text, kRealCopy);
+        length += n;
+    }
     void end_record() {
-        records.push_back(std::move(current));
-        current.clear();
+        sink(std::string_view(current.data(), length));
+        length = 0;
     }
 };
 
-void lay_out_text(Layout& layout, std::string_view text) {
+template <typename Sink>
+void lay_out_text(Layout<Sink>& layout, std::string_view text) {
     // 1. A text follows the start blank, or the previous item directly.
     if (layout.pending_blanks != 1) layout.pending_blanks = 0;
     for (;;) {
@@ -39,14 +73,14 @@ void lay_out_text(Layout& layout, std::string_view text) {
         // 2. It fits in what is left of the line.
         if (room > text.size()) {
             layout.put_pending();
-            layout.current.append(text);
+            layout.put(text);
             layout.room -= static_cast<int>(text.size());
             break;
         }
         // 3. It fills the line: the rest opens a new record after its start
         //    blank; a text that just fills the line leaves that blank pending.
         layout.put_pending();
-        layout.current.append(text.substr(0, room));
+        layout.put(text.substr(0, room));
         text.remove_prefix(room);
         layout.end_record();
         layout.pending_blanks = 1;
@@ -57,13 +91,15 @@ void lay_out_text(Layout& layout, std::string_view text) {
     layout.after_real = false;
 }
 
-void lay_out_real(Layout& layout, float x) {
+template <typename Sink>
+void lay_out_real(Layout<Sink>& layout, float x) {
     // 1.-3. The text, right-justified in its field, with the separating
     //       blank after another real.
-    const std::string text = free_format_real(x);
+    char text[kFreeFormatRealRoom];
+    const std::size_t length = write_free_format_real(x, text);
     const int width = layout.after_real ? kRealField + 1 : kRealField;
     layout.after_real = true;
-    layout.pending_blanks += width - static_cast<int>(text.size());
+    layout.pending_blanks += width - static_cast<int>(length);
     // 5. No room: a new record, whose separating and justifying blanks take
     //    the place of the start blank.
     if (layout.room <= width) {
@@ -72,28 +108,14 @@ void lay_out_real(Layout& layout, float x) {
     }
     // 4.
     layout.put_pending();
-    layout.current.append(text);
+    layout.put_real(text, length);
     layout.room -= width;
 }
 
-// Told from the bits, so that no comparison can raise an exception.
-bool is_finite(float x) {
-    return (std::bit_cast<std::uint32_t>(x) & 0x7F800000u) != 0x7F800000u;
-}
-
-}  // namespace
-
-std::string free_format_real(float x) {
-    if (!is_finite(x)) return render_non_finite(x, kNonFiniteLength);
-    const RealDigits digits = real_digits(x);
-    if (digits.digits != "0" && digits.exponent >= 1 && digits.exponent <= 7) {
-        return render_fixed(x, kFixedDecimals);
-    }
-    return render_exponent(x);
-}
-
-std::vector<std::string> lay_out_free_format(std::span<const FreeFormatItem> items) {
-    Layout layout;
+// Lays out one write, handing each record to `sink` as it is finished.
+template <typename Sink>
+void lay_out(std::span<const FreeFormatItem> items, Sink&& sink) {
+    Layout<Sink> layout(sink);
     for (const FreeFormatItem& item : items) {
         if (item.kind == FreeFormatItem::Kind::text) {
             lay_out_text(layout, item.text);
@@ -103,11 +125,47 @@ std::vector<std::string> lay_out_free_format(std::span<const FreeFormatItem> ite
     }
     layout.put_pending();
     layout.end_record();
-    return std::move(layout.records);
+}
+
+// Told from the bits, so that no comparison can raise an exception.
+bool is_finite(float x) {
+    return (std::bit_cast<std::uint32_t>(x) & 0x7F800000u) != 0x7F800000u;
+}
+
+}  // namespace
+
+std::size_t write_free_format_real(float x, char* out) {
+    if (!is_finite(x)) {
+        const std::string text = render_non_finite(x, kNonFiniteLength);
+        std::memcpy(out, text.data(), text.size());
+        return text.size();
+    }
+    RealDigits digits = real_digits(x);
+    if (digits.digits != "0" && digits.exponent >= 1 && digits.exponent <= 7) {
+        return write_fixed(std::move(digits), kFixedDecimals, out);
+    }
+    return write_exponent(std::move(digits), out);
+}
+
+std::string free_format_real(float x) {
+    char text[kFreeFormatRealRoom];
+    return std::string(text, write_free_format_real(x, text));
+}
+
+std::vector<std::string> lay_out_free_format(std::span<const FreeFormatItem> items) {
+    std::vector<std::string> records;
+    lay_out(items, [&records](std::string_view record) { records.emplace_back(record); });
+    return records;
 }
 
 void write_free_format(TextChannel& channel, std::span<const FreeFormatItem> items) {
-    for (const std::string& record : lay_out_free_format(items)) write_record(channel, record);
+    lay_out(items, [&channel](std::string_view record) { write_record(channel, record); });
+}
+
+void write_free_format(std::span<TextChannel* const> channels, std::span<const FreeFormatItem> items) {
+    lay_out(items, [channels](std::string_view record) {
+        for (TextChannel* channel : channels) write_record(*channel, record);
+    });
 }
 
 }  // namespace sotra
