@@ -7,14 +7,13 @@
 // (records/leading_digits.h); both give the digits of the exact value.
 #include "records/decimal_rendering.h"
 
-#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
-#include <utility>
 
+#include "records/eight_digits.h"
 #include "records/leading_digits.h"
 
 namespace sotra {
@@ -28,20 +27,13 @@ constexpr std::uint32_t kFractionMask = 0x007F'FFFF;
 constexpr std::uint32_t kQuietBit = 0x0040'0000;
 constexpr std::uint32_t kIndefinite = 0xFFC0'0000;
 
-RealDigits non_finite(std::uint32_t bits) {
-    RealDigits r;
-    r.finite = false;
+// The code text of an infinity or NaN; its sign plays no part.
+std::string_view non_finite_text(std::uint32_t bits) {
     const std::uint32_t fraction = bits & kFractionMask;
-    if (fraction == 0) {
-        r.text = "1#INF";
-    } else if (bits == kIndefinite) {
-        r.text = "1#IND";
-    } else if ((fraction & kQuietBit) != 0) {
-        r.text = "1#QNAN";
-    } else {
-        r.text = "1#SNAN";
-    }
-    return r;
+    if (fraction == 0) return "1#INF";
+    if (bits == kIndefinite) return "1#IND";
+    if ((fraction & kQuietBit) != 0) return "1#QNAN";
+    return "1#SNAN";
 }
 
 // ---- Writing the 17 digits ----------------------------------------------------
@@ -49,49 +41,36 @@ RealDigits non_finite(std::uint32_t bits) {
 constexpr int kKeptDigits = 17;
 constexpr std::uint64_t kSeventeenDigits = 100'000'000'000'000'000;  // 10^17
 
-// "00" "01" ... "99".
-constexpr std::array<char, 200> make_digit_pairs() {
-    std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[2 * i] = static_cast<char>('0' + i / 10);
-        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}
-
-constexpr std::array<char, 200> kDigitPairs = make_digit_pairs();
-
-// The `count` low digits of n (count even), most significant first.
-void write_pairs(std::uint32_t n, char* out, int count) {
-    for (int i = count - 2; i >= 0; i -= 2) {
-        const std::uint32_t pair = n % 100;
-        n /= 100;
-        out[i] = kDigitPairs[2 * pair];
-        out[i + 1] = kDigitPairs[2 * pair + 1];
-    }
-}
-
-// The decimal zeros at the end of a nonzero n.
+// The decimal zeros at the end of a nonzero n, at most 15.
 int trailing_zeros(std::uint32_t n) {
     int zeros = 0;
-    for (const auto& [power, count] : {std::pair{100'000'000u, 8}, {10'000u, 4}, {100u, 2}, {10u, 1}}) {
-        if (n % power == 0) {
-            n /= power;
-            zeros += count;
-        }
+    if (n % 100'000'000 == 0) {
+        n /= 100'000'000;
+        zeros += 8;
+    }
+    if (n % 10'000 == 0) {
+        n /= 10'000;
+        zeros += 4;
+    }
+    if (n % 100 == 0) {
+        n /= 100;
+        zeros += 2;
+    }
+    if (n % 10 == 0) {
+        zeros += 1;
     }
     return zeros;
 }
 
-// Writes the 17 digits of 10^16 <= n < 10^17, nine from the high part and
-// eight from the low part, each in 32-bit arithmetic, and returns how many
-// are left once the trailing zeros are dropped.
+// Writes the 17 digits of 10^16 <= n < 10^17, one and eight from the high
+// part and eight from the low part, and returns how many are left once the
+// trailing zeros are dropped.
 std::size_t write_seventeen_digits(std::uint64_t n, char* out) {
     const auto high = static_cast<std::uint32_t>(n / 100'000'000);  // 9 digits, the first not 0
     const auto low = static_cast<std::uint32_t>(n % 100'000'000);   // 8 digits
     out[0] = static_cast<char>('0' + high / 100'000'000);
-    write_pairs(high % 100'000'000, out + 1, 8);
-    write_pairs(low, out + 9, 8);
+    write_eight_digits(high % 100'000'000, out + 1);
+    write_eight_digits(low, out + 9);
     const int zeros = low != 0 ? trailing_zeros(low) : 8 + trailing_zeros(high);
     return static_cast<std::size_t>(kKeptDigits - zeros);
 }
@@ -99,20 +78,23 @@ std::size_t write_seventeen_digits(std::uint64_t n, char* out) {
 }  // namespace
 
 RealDigits real_digits(float value) {
+    // One result object, built in place: its digits are written once.
+    RealDigits r;
     const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
     const std::uint32_t biased = (bits & kExponentMask) >> 23;
     const std::uint32_t fraction = bits & kFractionMask;
 
     // 1. A zero of either sign.
     if (biased == 0 && fraction == 0) {
-        RealDigits r;
         r.digits = "0";
         return r;
     }
 
     // 2. Infinity or NaN.
     if (biased == 0xFF) {
-        return non_finite(bits);
+        r.finite = false;
+        r.text = non_finite_text(bits);
+        return r;
     }
 
     // 3. value = m x 2^e.
@@ -126,17 +108,15 @@ RealDigits real_digits(float value) {
     // 5. Half up at the 18th digit into 17, carrying through nines; 17 nines
     //    become the single digit 1 one place further left.
     std::uint64_t kept = (lead.digits + 5) / 10;
-    std::int32_t exponent = lead.exponent;
+    r.exponent = lead.exponent;
     if (kept == kSeventeenDigits) {
         kept /= 10;
-        ++exponent;
+        ++r.exponent;
     }
 
     // 6. The digits, trailing zeros dropped.
-    RealDigits r;
     r.negative = (bits & kSignBit) != 0;
     r.digits.shorten(write_seventeen_digits(kept, r.digits.overwrite(kKeptDigits)));
-    r.exponent = exponent;
     return r;
 }
 
