@@ -7,9 +7,10 @@
 // to 17 digits, and those 17 digits are rounded half up again to the digits
 // shown. Every digit beyond the 7th significant one is written as 0.
 //
-// The writers put their text into a caller's buffer, so that a record costs
-// no allocation; render_fixed and render_exponent return the same text as a
-// string.
+// The writers put their text into a caller's buffer, from its last
+// character back, so that it lands right-justified where a field ends and a
+// record costs no allocation; render_fixed and render_exponent return the
+// same text as a string.
 #pragma once
 
 #include <array>
@@ -105,18 +106,20 @@ constexpr std::size_t fixed_text_capacity(int decimals) {
 }
 
 // Writes the fixed-point form with `decimals` decimals of a finite value,
-// taken apart by real_digits, to `out` (room for fixed_text_capacity) and
-// returns its length: an optional "-", the integer digits (none for a
-// magnitude below 1, except "0" when there are no decimals), ".", the
-// decimals. At most 7 significant digits.
-std::size_t write_fixed(RealDigits r, int decimals, char* out);
+// taken apart by real_digits, so that it ends just before `end` (with room
+// for fixed_text_capacity before it), and returns its length: an optional
+// "-", the integer digits (none for a magnitude below 1, except "0" when
+// there are no decimals), ".", the decimals. At most 7 significant digits.
+// `r` is rounded in place to the digits shown.
+std::size_t write_fixed(RealDigits& r, int decimals, char* end);
 std::string render_fixed(float value, int decimals);
 
 // Exponent form of a finite value: d.ddddddE+dd, with "-" in front when
-// negative. write_exponent takes the value as real_digits gave it and
-// returns the length written to `out`, at most kExponentTextCapacity.
+// negative. write_exponent takes the value as real_digits gave it, rounds
+// it in place to the 7 digits shown, writes the text so that it ends just
+// before `end`, and returns its length, at most kExponentTextCapacity.
 constexpr std::size_t kExponentTextCapacity = 13;
-std::size_t write_exponent(RealDigits r, char* out);
+std::size_t write_exponent(RealDigits& r, char* end);
 std::string render_exponent(float value);
 
 // The code text of an infinity or NaN, cut or padded with "." to `length`.

@@ -18,13 +18,11 @@ constexpr int kNonFiniteLength = 13;
 // by a wrap has no start blank.
 constexpr std::size_t kRecordCapacity = 1 + kLineRoom;
 
-// The blanks and the text of a real are copied by fixed-size copies, which
-// compile to a few stores: no more than 17 blanks are ever pending before a
-// real (a start blank and a field's justifying blanks), and its text is at
-// most 15 characters. The record keeps room past its end for them.
+// The blanks before a real are written by one fixed-size copy, which
+// compiles to a few stores: a real's field with the blanks pending before it
+// (the start blank at most) takes no more than 17 characters. The record
+// keeps room past its end for it, and a real's text is written in place.
 constexpr std::size_t kBlankCopy = 32;
-constexpr std::size_t kRealCopy = 16;
-static_assert(kRealCopy <= kFreeFormatRealRoom);
 
 // The state of one write: the record being built. Each finished record goes
 // to `Sink`, a callable taking a std::string_view.
@@ -40,23 +38,26 @@ struct Layout {
     bool after_real = false;
 
     void put_pending() {
-        const auto n = static_cast<std::size_t>(pending_blanks);
-        if (n <= kBlankCopy) {
-            std::memset(current.data() + length, ' ', kBlankCopy);
-        } else {
-            std::memset(current.data() + length, ' ', n);
-        }
-        length += n;
+        std::memset(current.data() + length, ' ', static_cast<std::size_t>(pending_blanks));
+        length += static_cast<std::size_t>(pending_blanks);
         pending_blanks = 0;
     }
     void put(std::string_view text) {
         std::memcpy(current.data() + length, text.data(), text.size());
         length += text.size();
     }
-    // `text` has room for kFreeFormatRealRoom characters.
-    void put_real(const char* text, std::size_t n) {
-        std::memcpy(current.data() + length, text, kRealCopy);
-        length += n;
+    // A real right-justified in `width` characters after the pending blanks.
+    void put_real(float x, int width) {
+        const auto field = static_cast<std::size_t>(pending_blanks + width);
+        char* const start = current.data() + length;
+        if (field <= kBlankCopy) {
+            std::memset(start, ' ', kBlankCopy);
+        } else {
+            std::memset(start, ' ', field);
+        }
+        write_free_format_real(x, start + field);
+        length += field;
+        pending_blanks = 0;
     }
     void end_record() {
         sink(std::string_view(current.data(), length));
@@ -93,22 +94,18 @@ void lay_out_text(Layout<Sink>& layout, std::string_view text) {
 
 template <typename Sink>
 void lay_out_real(Layout<Sink>& layout, float x) {
-    // 1.-3. The text, right-justified in its field, with the separating
-    //       blank after another real.
-    char text[kFreeFormatRealRoom];
-    const std::size_t length = write_free_format_real(x, text);
+    // 1.-3. Its width, with the separating blank after another real. Its
+    //       text is right-justified in the field when it is written (4.).
     const int width = layout.after_real ? kRealField + 1 : kRealField;
     layout.after_real = true;
-    layout.pending_blanks += width - static_cast<int>(length);
     // 5. No room: a new record, whose separating and justifying blanks take
     //    the place of the start blank.
     if (layout.room <= width) {
         layout.end_record();
         layout.room = kLineRoom;
     }
-    // 4.
-    layout.put_pending();
-    layout.put_real(text, length);
+    // 4. The pending blanks, the justifying blanks and the text.
+    layout.put_real(x, width);
     layout.room -= width;
 }
 
@@ -134,22 +131,23 @@ bool is_finite(float x) {
 
 }  // namespace
 
-std::size_t write_free_format_real(float x, char* out) {
+std::size_t write_free_format_real(float x, char* end) {
     if (!is_finite(x)) {
         const std::string text = render_non_finite(x, kNonFiniteLength);
-        std::memcpy(out, text.data(), text.size());
+        std::memcpy(end - text.size(), text.data(), text.size());
         return text.size();
     }
     RealDigits digits = real_digits(x);
     if (digits.digits != "0" && digits.exponent >= 1 && digits.exponent <= 7) {
-        return write_fixed(std::move(digits), kFixedDecimals, out);
+        return write_fixed(digits, kFixedDecimals, end);
     }
-    return write_exponent(std::move(digits), out);
+    return write_exponent(digits, end);
 }
 
 std::string free_format_real(float x) {
     char text[kFreeFormatRealRoom];
-    return std::string(text, write_free_format_real(x, text));
+    const std::size_t length = write_free_format_real(x, text + kFreeFormatRealRoom);
+    return std::string(text + kFreeFormatRealRoom - length, length);
 }
 
 std::vector<std::string> lay_out_free_format(std::span<const FreeFormatItem> items) {

@@ -31,10 +31,12 @@ struct FreeFormatItem {
 // The text of a real in a free-format record, at most 15 characters: fixed
 // point with 6 decimals for 1 <= |x| < 10^7, exponent form otherwise (zero
 // included), the code text padded to 13 for an infinity or NaN.
-// write_free_format_real puts it into `out`, which has room for
-// kFreeFormatRealRoom characters, and returns its length.
-constexpr std::size_t kFreeFormatRealRoom = fixed_text_capacity(6);
-std::size_t write_free_format_real(float x, char* out);
+// write_free_format_real writes it so that it ends just before `end`, and
+// returns its length: it never writes more than kFreeFormatRealRoom
+// characters (fixed point only below 10^7, so at most a sign, 7 integer
+// digits, the point and 6 decimals).
+constexpr std::size_t kFreeFormatRealRoom = 15;
+std::size_t write_free_format_real(float x, char* end);
 std::string free_format_real(float x);
 
 // The records one write of `items` produces, without line ends.

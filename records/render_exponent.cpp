@@ -9,43 +9,46 @@
 
 namespace sotra {
 
-std::size_t write_exponent(RealDigits r, char* out) {
+std::size_t write_exponent(RealDigits& r, char* end) {
     // 1. The digits, rounded to the 7 shown; a gained digit is already in the
     //    exponent.
     const bool zero = r.digits == "0";
     apply_rounding(r, kShownDigits);
 
-    // 2. Sign, first digit, point, six more digits.
-    char* p = out;
-    if (r.negative) {
-        *p++ = '-';
-    }
-    DigitSource source{r.digits};
-    *p++ = source.take();
-    *p++ = '.';
-    for (int i = 1; i < kShownDigits; ++i) {
-        *p++ = source.take();
-    }
-
-    // 3. The exponent of the first digit: E, sign, two digits. An exponent
-    //    beyond 99 takes the place of the E and is written with three digits.
+    // 2. Sign, first digit, point, six more digits, then the exponent of the
+    //    first digit: E, sign, two digits. An exponent beyond 99 takes the
+    //    place of the E and is written with three digits. Written from the
+    //    last character back: the exponent first.
+    char* p = end;
     const int32_t x = zero ? 0 : r.exponent - 1;
     const uint32_t magnitude = x < 0 ? 0u - static_cast<uint32_t>(x) : static_cast<uint32_t>(x);
-    if (magnitude <= 99) {
-        *p++ = 'E';
-    }
-    *p++ = x < 0 ? '-' : '+';
+    *--p = static_cast<char>('0' + magnitude % 10);
+    *--p = static_cast<char>('0' + magnitude / 10 % 10);
     if (magnitude > 99) {
-        *p++ = static_cast<char>('0' + magnitude / 100 % 10);
+        *--p = static_cast<char>('0' + magnitude / 100 % 10);
     }
-    *p++ = static_cast<char>('0' + magnitude / 10 % 10);
-    *p++ = static_cast<char>('0' + magnitude % 10);
-    return static_cast<std::size_t>(p - out);
+    *--p = x < 0 ? '-' : '+';
+    if (magnitude <= 99) {
+        *--p = 'E';
+    }
+
+    // Before it the digits, the point and the sign.
+    for (int i = kShownDigits - 1; i >= 1; --i) {
+        *--p = digit_or_zero(r.digits, i);
+    }
+    *--p = '.';
+    *--p = digit_or_zero(r.digits, 0);
+    if (r.negative) {
+        *--p = '-';
+    }
+    return static_cast<std::size_t>(end - p);
 }
 
 std::string render_exponent(float value) {
+    RealDigits r = real_digits(value);
     char text[kExponentTextCapacity];
-    return std::string(text, write_exponent(real_digits(value), text));
+    const std::size_t length = write_exponent(r, text + kExponentTextCapacity);
+    return std::string(text + kExponentTextCapacity - length, length);
 }
 
 }  // namespace sotra

@@ -6,12 +6,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 namespace sotra {
 
-std::size_t write_fixed(RealDigits r, int decimals, char* out) {
+std::size_t write_fixed(RealDigits& r, int decimals, char* end) {
     // Wide enough that no field width can overflow the place arithmetic.
     const int64_t d = std::max(decimals, 0);
 
@@ -33,31 +32,35 @@ std::size_t write_fixed(RealDigits r, int decimals, char* out) {
     }
 
     // 4. Sign, integer digits (a lone 0 only with nothing else to show),
-    //    point, exactly d decimals.
-    char* p = out;
-    if (r.negative) {
-        *p++ = '-';
+    //    point, exactly d decimals: first -a zeros when a < 0, then the
+    //    digits after the integer ones. Written from the last decimal back.
+    char* p = end;
+    const int64_t leading_zeros = std::min(d, std::max<int64_t>(-a, 0));
+    const int64_t integer_digits = std::max<int64_t>(a, 0);
+    for (int64_t i = d - 1; i >= leading_zeros; --i) {
+        *--p = digit_or_zero(r.digits, integer_digits + i - leading_zeros);
+    }
+    for (int64_t i = 0; i < leading_zeros; ++i) {
+        *--p = '0';
+    }
+    *--p = '.';
+    for (int64_t i = integer_digits - 1; i >= 0; --i) {
+        *--p = digit_or_zero(r.digits, i);
     }
     if (a == 0 && t == 0) {
-        *p++ = '0';
+        *--p = '0';
     }
-    DigitSource source{r.digits};
-    for (int64_t i = 0; i < a; ++i) {
-        *p++ = source.take();
+    if (r.negative) {
+        *--p = '-';
     }
-    *p++ = '.';
-    const int64_t leading_zeros = std::min(d, std::max<int64_t>(-a, 0));
-    std::memset(p, '0', static_cast<std::size_t>(leading_zeros));
-    p += leading_zeros;
-    for (int64_t i = leading_zeros; i < d; ++i) {
-        *p++ = source.take();
-    }
-    return static_cast<std::size_t>(p - out);
+    return static_cast<std::size_t>(end - p);
 }
 
 std::string render_fixed(float value, int decimals) {
+    RealDigits r = real_digits(value);
     std::string out(fixed_text_capacity(decimals), '\0');
-    out.resize(write_fixed(real_digits(value), decimals, out.data()));
+    const std::size_t length = write_fixed(r, decimals, out.data() + out.size());
+    out.erase(0, out.size() - length);
     return out;
 }
 
