@@ -3,13 +3,13 @@
 // cut off, not rounded. real_digits rounds them to 17.
 //
 // Two ways to get them, which must agree wherever both apply:
-// - fast_leading_digits, by 128-bit integer arithmetic, for every value from
+// - fast_leading_digits (records/fast_leading_digits.h, inline, since every
+//   value goes through it), by 128-bit integer arithmetic, for every value from
 //   2^-46 (about 1.42 x 10^-14) up to the largest float: the common case;
 // - wide_leading_digits, by a fixed 384-bit integer, for every value.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 namespace sotra {
 
@@ -21,9 +21,6 @@ struct LeadingDigits {
 // fast_leading_digits answers for every value of at least 2^kFastMinPower
 // (about 1.42 x 10^-14), and for no smaller one.
 constexpr int kFastMinPower = -46;
-
-// Empty when m x 2^e lies below the range the 128-bit arithmetic covers.
-std::optional<LeadingDigits> fast_leading_digits(std::uint32_t m, int e);
 
 // Any finite nonzero value.
 LeadingDigits wide_leading_digits(std::uint32_t m, int e);

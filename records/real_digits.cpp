@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "records/eight_digits.h"
+#include "records/fast_leading_digits.h"
 #include "records/leading_digits.h"
 
 namespace sotra {
@@ -71,7 +72,7 @@ std::size_t write_seventeen_digits(std::uint64_t n, char* out) {
     out[0] = static_cast<char>('0' + high / 100'000'000);
     write_eight_digits(high % 100'000'000, out + 1);
     write_eight_digits(low, out + 9);
-    const int zeros = low != 0 ? trailing_zeros(low) : 8 + trailing_zeros(high);
+    const int zeros = (low != 0 ? 0 : 8) + trailing_zeros(low != 0 ? low : high);
     return static_cast<std::size_t>(kKeptDigits - zeros);
 }
 

@@ -10,13 +10,17 @@
 // - q < 0: floor(m x 2^e / 10^-q); m x 2^e is below 2^128 for every float.
 // When N has 19 digits the last is dropped: floor(floor(x) / 10) is
 // floor(x / 10), so the 18 digits are still cut from the exact value.
-#include "records/leading_digits.h"
+#pragma once
 
 #include <array>
 #include <bit>
+#include <cstdint>
+#include <optional>
+
+#include "records/leading_digits.h"
 
 namespace sotra {
-namespace {
+namespace fast_leading_digits_detail {
 
 using uint128 = unsigned __int128;
 
@@ -29,17 +33,19 @@ constexpr std::array<uint128, kMaxPowerOfTen + 1> make_powers_of_ten() {
     return powers;
 }
 
-constexpr std::array<uint128, kMaxPowerOfTen + 1> kPowersOfTen = make_powers_of_ten();
+inline constexpr std::array<uint128, kMaxPowerOfTen + 1> kPowersOfTen = make_powers_of_ten();
 
 constexpr std::uint64_t kEighteenDigits = 1'000'000'000'000'000'000;  // 10^18
 
 // floor(L log10 2) for -149 <= L <= 127: 78913 / 2^18 is log10 2 closely
 // enough that no L in that range falls on the wrong side of an integer.
-constexpr int floor_log10_of_power_of_two(int L) { return (L * 78913) >> 18; }
+inline constexpr int floor_log10_of_power_of_two(int L) { return (L * 78913) >> 18; }
 
-}  // namespace
+}  // namespace fast_leading_digits_detail
 
-std::optional<LeadingDigits> fast_leading_digits(std::uint32_t m, int e) {
+// Empty when m x 2^e lies below 2^kFastMinPower.
+inline std::optional<LeadingDigits> fast_leading_digits(std::uint32_t m, int e) {
+    using namespace fast_leading_digits_detail;
     // 1. The binary order of magnitude L, and the decimal scale q.
     const int L = e + std::bit_width(m) - 1;
     if (L < kFastMinPower) return std::nullopt;
