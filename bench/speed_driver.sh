@@ -4,7 +4,8 @@
 # for N = 10^5, 10^6 and 10^7 points, each run in a fresh temporary
 # directory with a stub plotter first on PATH; prints each round with its
 # ratios to the write-only floor, the medians, the ratios of the medians
-# and the peak memory (the largest of the rounds), then the start-up time.
+# and the peak memory (the largest of the rounds), the medians of the
+# processor time (user and system) beside them, then the start-up time.
 #   bench/speed_driver.sh [build directory] [rounds] [sizes...]
 #
 # Every run is started by bench/run_timed: one fork and exec, no shell and
@@ -52,7 +53,7 @@ measure() {  # program points
     local bytes
     bytes=$(( $(stat -c %s "$dir/SOTRA.DAT") + $(stat -c %s "$dir/SOTRA.GNP") ))
     [ "$bytes" -eq $((68 * $2 + 26)) ] || { echo "speed_driver: $1 wrote $bytes bytes for $2 points" >&2; exit 1; }
-    echo "$t $m"
+    echo "$t $m $cpu"
     rm -rf "$dir"
 }
 
@@ -60,15 +61,16 @@ median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 for n in "${sizes[@]}"; do
     echo "N = $n"
-    declare -A times=() memory=()
+    declare -A times=() memory=() cpus=()
     for round in $(seq "$rounds"); do
         declare -A this=()
         # Turn the order each round, so that no program always runs first.
         for k in 0 1 2; do
             program=${programs[$(( (k + round - 1) % 3 ))]}
-            read -r t m < <(measure "$program" "$n")
+            read -r t m c < <(measure "$program" "$n")
             this[$program]=$t
             times[$program]+="$t "
+            cpus[$program]+="$c "
             [ "${memory[$program]:-0}" -ge "$m" ] || memory[$program]=$m
         done
         line="  round $round:"
@@ -80,12 +82,16 @@ for n in "${sizes[@]}"; do
     done
     for program in "${programs[@]}"; do
         med=$(echo "${times[$program]}" | tr ' ' '\n' | grep . | median)
-        printf '  median %-13s %.3f s  peak %s KiB\n' "$program" "$med" "${memory[$program]}"
+        cpu=$(echo "${cpus[$program]}" | tr ' ' '\n' | grep . | median)
+        printf '  median %-13s %.3f s  (cpu %.3f s)  peak %s KiB\n' "$program" "$med" "$cpu" "${memory[$program]}"
         eval "median_$program=$med"
+        eval "cpu_$program=$cpu"
     done
     awk -v f="$median_write_floor" -v c="$median_compute_floor" -v s="$median_sotra" \
         'BEGIN {if (f > 0) printf "  median ratios to the write-only floor: compute %.2f, sotra %.2f\n", c / f, s / f}'
-    unset times memory
+    awk -v f="$cpu_write_floor" -v c="$cpu_compute_floor" -v s="$cpu_sotra" \
+        'BEGIN {if (f > 0) printf "  processor-time ratios (medians): compute %.2f, sotra %.2f\n", c / f, s / f}'
+    unset times memory cpus
 done
 
 # Start-up: one-point runs, and the plotter command alone.
