@@ -1,13 +1,16 @@
 // Decimal rendering of single-precision reals.
 //
 // A value is first taken apart into its sign, up to 17 significant decimal
-// digits and a decimal exponent (real_digits), then rounded to the digits it
-// will show (apply_rounding) and written in fixed-point or exponent form.
-// The rounding is done twice on purpose: the exact value is rounded half up
-// to 17 digits, and those 17 digits are rounded half up again to the digits
-// shown. Every digit beyond the 7th significant one is written as 0.
+// digits and a decimal exponent, then rounded to the digits it will show and
+// written in fixed-point or exponent form. The rounding is done twice on
+// purpose: the exact value is rounded half up to 17 digits, and those 17
+// digits are rounded half up again to the digits shown. Every digit beyond
+// the 7th significant one is written as 0.
 //
-// The writers put their text into a caller's buffer, from its last
+// The digits are held as one number on the way (decimal_value, round_digits)
+// and written as characters only where they are shown; real_digits and
+// apply_rounding give the same steps as digit strings, built on the same
+// two. The writers put their text into a caller's buffer, from its last
 // character back, so that it lands right-justified where a field ends and a
 // record costs no allocation; render_fixed and render_exponent return the
 // same text as a string.
@@ -88,9 +91,35 @@ struct RealDigits {
     FixedString<6> text;    // "1#INF", "1#IND", "1#QNAN" or "1#SNAN" when not finite
 };
 
+// A finite value taken apart as real_digits takes it, its digits held as
+// one number: the 17 digits rounded from the exact value, trailing zeros
+// kept, so 10^16 <= digits < 10^17, or 0 for a zero of either sign.
+struct DecimalValue {
+    bool negative = false;  // false for a zero of either sign
+    std::uint64_t digits = 0;
+    std::int32_t exponent = 0;  // as in RealDigits; 0 for zero
+
+    bool zero() const { return digits == 0; }
+};
+
+// The finite `value` taken apart: its exact magnitude cut to 18
+// significant digits and rounded half up to 17.
+DecimalValue decimal_value(float value);
+
 // Takes a single-precision value apart: its exact magnitude cut to 18
 // significant digits, rounded half up to 17, trailing zeros dropped.
 RealDigits real_digits(float value);
+
+// A digit string of `length` digits (leading zeros allowed), held as the
+// number `digits`, rounded half up to n of them: the rule of apply_rounding
+// worked on the number. `count` digits are left, the last `count` of
+// `digits` (0 when none is); `gained` as apply_rounding returns it.
+struct RoundedDigits {
+    std::uint64_t digits = 0;
+    int count = 0;
+    bool gained = false;
+};
+RoundedDigits round_digits(std::uint64_t digits, int length, int n);
 
 // Rounds `r` half up (ties away from zero) to `n` significant digits, n >= 0.
 // Returns true when the rounding gained a leading digit (999 -> 1000); the
@@ -106,20 +135,20 @@ constexpr std::size_t fixed_text_capacity(int decimals) {
 }
 
 // Writes the fixed-point form with `decimals` decimals of a finite value,
-// taken apart by real_digits, so that it ends just before `end` (with room
-// for fixed_text_capacity before it), and returns its length: an optional
-// "-", the integer digits (none for a magnitude below 1, except "0" when
-// there are no decimals), ".", the decimals. At most 7 significant digits.
-// `r` is rounded in place to the digits shown.
-std::size_t write_fixed(RealDigits& r, int decimals, char* end);
+// taken apart by decimal_value, so that it ends just before `end` (with
+// room for fixed_text_capacity before it), and returns its length: an
+// optional "-", the integer digits (none for a magnitude below 1, except
+// "0" when there are no decimals), ".", the decimals. At most 7
+// significant digits.
+std::size_t write_fixed(const DecimalValue& v, int decimals, char* end);
 std::string render_fixed(float value, int decimals);
 
 // Exponent form of a finite value: d.ddddddE+dd, with "-" in front when
-// negative. write_exponent takes the value as real_digits gave it, rounds
-// it in place to the 7 digits shown, writes the text so that it ends just
-// before `end`, and returns its length, at most kExponentTextCapacity.
+// negative. write_exponent takes the value as decimal_value gave it, writes
+// the text so that it ends just before `end`, and returns its length, at
+// most kExponentTextCapacity.
 constexpr std::size_t kExponentTextCapacity = 13;
-std::size_t write_exponent(RealDigits& r, char* end);
+std::size_t write_exponent(const DecimalValue& v, char* end);
 std::string render_exponent(float value);
 
 // The code text of an infinity or NaN, cut or padded with "." to `length`.

@@ -137,11 +137,11 @@ std::size_t write_free_format_real(float x, char* end) {
         std::memcpy(end - text.size(), text.data(), text.size());
         return text.size();
     }
-    RealDigits digits = real_digits(x);
-    if (digits.digits != "0" && digits.exponent >= 1 && digits.exponent <= 7) {
-        return write_fixed(digits, kFixedDecimals, end);
+    const DecimalValue v = decimal_value(x);
+    if (!v.zero() && v.exponent >= 1 && v.exponent <= 7) {
+        return write_fixed(v, kFixedDecimals, end);
     }
-    return write_exponent(digits, end);
+    return write_exponent(v, end);
 }
 
 std::string free_format_real(float x) {

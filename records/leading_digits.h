@@ -1,6 +1,6 @@
 // The first 18 significant decimal digits of the exact value m x 2^e of a
 // finite, nonzero single-precision real (0 < m < 2^24, -149 <= e <= 104),
-// cut off, not rounded. real_digits rounds them to 17.
+// cut off, not rounded. decimal_value rounds them to 17.
 //
 // Two ways to get them, which must agree wherever both apply:
 // - fast_leading_digits (records/fast_leading_digits.h, inline, since every

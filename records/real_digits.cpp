@@ -1,5 +1,6 @@
-// real_digits: the sign, significant decimal digits and decimal exponent of
-// the exact value of a single-precision real.
+// real_digits and decimal_value: the sign, significant decimal digits and
+// decimal exponent of the exact value of a single-precision real, as a
+// digit string and as one number.
 //
 // A finite float is m x 2^e with an integer m < 2^24. Its first 18
 // significant digits come from 128-bit arithmetic for every value from about
@@ -78,24 +79,15 @@ std::size_t write_seventeen_digits(std::uint64_t n, char* out) {
 
 }  // namespace
 
-RealDigits real_digits(float value) {
-    // One result object, built in place: its digits are written once.
-    RealDigits r;
+DecimalValue decimal_value(float value) {
     const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
     const std::uint32_t biased = (bits & kExponentMask) >> 23;
     const std::uint32_t fraction = bits & kFractionMask;
+    DecimalValue v;
 
     // 1. A zero of either sign.
     if (biased == 0 && fraction == 0) {
-        r.digits = "0";
-        return r;
-    }
-
-    // 2. Infinity or NaN.
-    if (biased == 0xFF) {
-        r.finite = false;
-        r.text = non_finite_text(bits);
-        return r;
+        return v;
     }
 
     // 3. value = m x 2^e.
@@ -108,16 +100,39 @@ RealDigits real_digits(float value) {
 
     // 5. Half up at the 18th digit into 17, carrying through nines; 17 nines
     //    become the single digit 1 one place further left.
-    std::uint64_t kept = (lead.digits + 5) / 10;
-    r.exponent = lead.exponent;
-    if (kept == kSeventeenDigits) {
-        kept /= 10;
-        ++r.exponent;
+    v.negative = (bits & kSignBit) != 0;
+    v.digits = (lead.digits + 5) / 10;
+    v.exponent = lead.exponent;
+    if (v.digits == kSeventeenDigits) {
+        v.digits /= 10;
+        ++v.exponent;
+    }
+    return v;
+}
+
+RealDigits real_digits(float value) {
+    // One result object, built in place: its digits are written once.
+    RealDigits r;
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+
+    // 2. Infinity or NaN.
+    if ((bits & kExponentMask) == kExponentMask) {
+        r.finite = false;
+        r.text = non_finite_text(bits);
+        return r;
+    }
+
+    // 1., 3.-5.
+    const DecimalValue v = decimal_value(value);
+    if (v.zero()) {
+        r.digits = "0";
+        return r;
     }
 
     // 6. The digits, trailing zeros dropped.
-    r.negative = (bits & kSignBit) != 0;
-    r.digits.shorten(write_seventeen_digits(kept, r.digits.overwrite(kKeptDigits)));
+    r.negative = v.negative;
+    r.exponent = v.exponent;
+    r.digits.shorten(write_seventeen_digits(v.digits, r.digits.overwrite(kKeptDigits)));
     return r;
 }
 

@@ -9,18 +9,18 @@
 
 namespace sotra {
 
-std::size_t write_exponent(RealDigits& r, char* end) {
-    // 1. The digits, rounded to the 7 shown; a gained digit is already in the
+std::size_t write_exponent(const DecimalValue& v, char* end) {
+    // 1. The digits, rounded to the 7 shown; a gained digit moves the
     //    exponent.
-    const bool zero = r.digits == "0";
-    apply_rounding(r, kShownDigits);
+    const ShownDigits shown(v, kShownDigits);
+    const int32_t exponent = shown.rounded().gained ? v.exponent + 1 : v.exponent;
 
     // 2. Sign, first digit, point, six more digits, then the exponent of the
     //    first digit: E, sign, two digits. An exponent beyond 99 takes the
     //    place of the E and is written with three digits. Written from the
     //    last character back: the exponent first.
     char* p = end;
-    const int32_t x = zero ? 0 : r.exponent - 1;
+    const int32_t x = v.zero() ? 0 : exponent - 1;
     const uint32_t magnitude = x < 0 ? 0u - static_cast<uint32_t>(x) : static_cast<uint32_t>(x);
     *--p = static_cast<char>('0' + magnitude % 10);
     *--p = static_cast<char>('0' + magnitude / 10 % 10);
@@ -34,20 +34,19 @@ std::size_t write_exponent(RealDigits& r, char* end) {
 
     // Before it the digits, the point and the sign.
     for (int i = kShownDigits - 1; i >= 1; --i) {
-        *--p = digit_or_zero(r.digits, i);
+        *--p = shown[i];
     }
     *--p = '.';
-    *--p = digit_or_zero(r.digits, 0);
-    if (r.negative) {
+    *--p = shown[0];
+    if (v.negative) {
         *--p = '-';
     }
     return static_cast<std::size_t>(end - p);
 }
 
 std::string render_exponent(float value) {
-    RealDigits r = real_digits(value);
     char text[kExponentTextCapacity];
-    const std::size_t length = write_exponent(r, text + kExponentTextCapacity);
+    const std::size_t length = write_exponent(decimal_value(value), text + kExponentTextCapacity);
     return std::string(text + kExponentTextCapacity - length, length);
 }
 
