@@ -32,8 +32,10 @@ RoundedDigits round_digits(std::uint64_t digits, int length, int n) {
 
     // The kept digits; the one after them is 5 or more when what is dropped
     // is at least 5 followed by zeros.
+    // Seventeen digits cut to the seven a value shows is the common case:
+    // a division by a constant, which compiles to a multiplication.
     const int dropped = length - keep;
-    const std::uint64_t kept = digits / kPowersOfTen[dropped];
+    const std::uint64_t kept = dropped == 10 ? digits / kPowersOfTen[10] : digits / kPowersOfTen[dropped];
     const bool round_up = digits - kept * kPowersOfTen[dropped] >= 5 * kPowersOfTen[dropped - 1];
 
     // 2. Rounding down: the cut digits are the result.
