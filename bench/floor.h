@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -27,9 +28,15 @@ public:
         flush();
         ::close(fd_);
     }
+    // Copied a block's worth at a time: a byte-at-a-time loop here cost
+    // about a third of the floor's processor time, which is not the cost
+    // of the writes.
     void append(std::string_view bytes) {
-        for (const char c : bytes) {
-            block_[fill_++] = c;
+        while (!bytes.empty()) {
+            const std::size_t n = std::min(bytes.size(), sizeof block_ - fill_);
+            std::memcpy(block_ + fill_, bytes.data(), n);
+            fill_ += n;
+            bytes.remove_prefix(n);
             if (fill_ == sizeof block_) flush();
         }
     }

@@ -36,6 +36,27 @@ void BM_RealDigits(benchmark::State& state) {
 }
 BENCHMARK(BM_RealDigits);
 
+// The two texts of a point, as the layout makes them: no allocation.
+void BM_PointTexts(benchmark::State& state) {
+    const std::vector<double> xs = sweep_arguments();
+    std::vector<float> cvs;
+    for (const double x : xs) cvs.push_back(static_cast<float>(sotra::debye_heat_capacity(x) * 6.0));
+    char text[sotra::kFreeFormatRealRoom];
+    for (auto _ : state) {
+        float t = 1.0f;
+        for (const float cv : cvs) {
+            benchmark::DoNotOptimize(sotra::write_free_format_real(t, text + sizeof text));
+            benchmark::DoNotOptimize(sotra::write_free_format_real(cv, text + sizeof text));
+            benchmark::ClobberMemory();
+            t += 1.0f;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(xs.size()));
+}
+BENCHMARK(BM_PointTexts);
+
+// The Debye function and the whole layout of a point's record, collected
+// as a string (the allocation of which the program's own writes do not have).
 void BM_PointRecord(benchmark::State& state) {
     const std::vector<double> xs = sweep_arguments();
     for (auto _ : state) {

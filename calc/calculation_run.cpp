@@ -1,5 +1,6 @@
 #include "calc/calculation_run.h"
 
+#include <span>
 #include <string_view>
 
 #include "calc/debye_heat_capacity.h"
@@ -60,9 +61,11 @@ void read_console(std::span<float* const> destinations) {
     read_free_format(*reading_channel(kConsoleInputChannel), destinations, false, false);
 }
 
-void write_point(std::int32_t channel) {
+// One point to the results file and then the plot script: the record is
+// laid out once and the same bytes go to both.
+void write_point(std::span<TextChannel* const> files) {
     const FreeFormatItem items[] = {FreeFormatItem::of_real(temperature), FreeFormatItem::of_real(cv_over_r)};
-    write_free_format(*writing_channel(channel), items);
+    write_free_format(files, items);
 }
 
 }  // namespace
@@ -112,7 +115,9 @@ void calculation_run() {
     write_formatted(*writing_channel(kDefaultChannel), kTitleBottom, {});
     write_formatted(*writing_channel(kDefaultChannel), kTitleLeft, {});
 
-    // 13. The sweep, tested at its end: at least one point.
+    // 13. The sweep, tested at its end: at least one point. The two files
+    //     stay open, at the same place in the table, until step 16.
+    TextChannel* const point_files[] = {writing_channel(kResultsChannel), writing_channel(kScriptChannel)};
     for (;;) {
         if (temperature > 0.0f) {
             const double x = static_cast<double>(debye_temperature_at(table, temperature)) /
@@ -121,8 +126,7 @@ void calculation_run() {
         } else {
             cv_over_r = 0.0f;
         }
-        write_point(kResultsChannel);
-        write_point(kScriptChannel);
+        write_point(point_files);
         const double next = static_cast<double>(temperature) + static_cast<double>(t_step);
         const float previous = temperature;
         temperature = static_cast<float>(next);

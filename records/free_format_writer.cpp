@@ -1,9 +1,9 @@
 #include "records/free_format_writer.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
-
-#include "records/decimal_rendering.h"
+#include <cstring>
 
 namespace sotra {
 namespace {
@@ -13,25 +13,60 @@ constexpr int kRealField = 15;
 constexpr int kFixedDecimals = 6;
 constexpr int kNonFiniteLength = 13;
 
-// The state of one write: the records so far and the one being built.
+// A record holds at most its start blank and a full line: every item takes
+// from the room what it writes, except the start blank, and a record begun
+// by a wrap has no start blank.
+constexpr std::size_t kRecordCapacity = 1 + kLineRoom;
+
+// The blanks before a real are written by one fixed-size copy, which
+// compiles to a few stores: a real's field with the blanks pending before it
+// (the start blank at most) takes no more than 17 characters. The record
+// keeps room past its end for it, and a real's text is written in place.
+constexpr std::size_t kBlankCopy = 32;
+
+// The state of one write: the record being built. Each finished record goes
+// to `Sink`, a callable taking a std::string_view.
+template <typename Sink>
 struct Layout {
-    std::vector<std::string> records;
-    std::string current;
+    explicit Layout(Sink& s) : sink(s) {}
+
+    Sink& sink;
+    std::array<char, kRecordCapacity + kBlankCopy> current;  // written before it is read
+    std::size_t length = 0;
     int pending_blanks = 1;  // the start blank of the first record
     int room = kLineRoom;
     bool after_real = false;
 
     void put_pending() {
-        current.append(static_cast<std::size_t>(pending_blanks), ' ');
+        std::memset(current.data() + length, ' ', static_cast<std::size_t>(pending_blanks));
+        length += static_cast<std::size_t>(pending_blanks);
+        pending_blanks = 0;
+    }
+    void put(std::string_view text) {
+        std::memcpy(current.data() + length, text.data(), text.size());
+        length += text.size();
+    }
+    // A real right-justified in `width` characters after the pending blanks.
+    void put_real(float x, int width) {
+        const auto field = static_cast<std::size_t>(pending_blanks + width);
+        char* const start = current.data() + length;
+        if (field <= kBlankCopy) {
+            std::memset(start, ' ', kBlankCopy);
+        } else {
+            std::memset(start, ' ', field);
+        }
+        write_free_format_real(x, start + field);
+        length += field;
         pending_blanks = 0;
     }
     void end_record() {
-        records.push_back(std::move(current));
-        current.clear();
+        sink(std::string_view(current.data(), length));
+        length = 0;
     }
 };
 
-void lay_out_text(Layout& layout, std::string_view text) {
+template <typename Sink>
+void lay_out_text(Layout<Sink>& layout, std::string_view text) {
     // 1. A text follows the start blank, or the previous item directly.
     if (layout.pending_blanks != 1) layout.pending_blanks = 0;
     for (;;) {
@@ -39,14 +74,14 @@ void lay_out_text(Layout& layout, std::string_view text) {
         // 2. It fits in what is left of the line.
         if (room > text.size()) {
             layout.put_pending();
-            layout.current.append(text);
+            layout.put(text);
             layout.room -= static_cast<int>(text.size());
             break;
         }
         // 3. It fills the line: the rest opens a new record after its start
         //    blank; a text that just fills the line leaves that blank pending.
         layout.put_pending();
-        layout.current.append(text.substr(0, room));
+        layout.put(text.substr(0, room));
         text.remove_prefix(room);
         layout.end_record();
         layout.pending_blanks = 1;
@@ -57,43 +92,27 @@ void lay_out_text(Layout& layout, std::string_view text) {
     layout.after_real = false;
 }
 
-void lay_out_real(Layout& layout, float x) {
-    // 1.-3. The text, right-justified in its field, with the separating
-    //       blank after another real.
-    const std::string text = free_format_real(x);
+template <typename Sink>
+void lay_out_real(Layout<Sink>& layout, float x) {
+    // 1.-3. Its width, with the separating blank after another real. Its
+    //       text is right-justified in the field when it is written (4.).
     const int width = layout.after_real ? kRealField + 1 : kRealField;
     layout.after_real = true;
-    layout.pending_blanks += width - static_cast<int>(text.size());
     // 5. No room: a new record, whose separating and justifying blanks take
     //    the place of the start blank.
     if (layout.room <= width) {
         layout.end_record();
         layout.room = kLineRoom;
     }
-    // 4.
-    layout.put_pending();
-    layout.current.append(text);
+    // 4. The pending blanks, the justifying blanks and the text.
+    layout.put_real(x, width);
     layout.room -= width;
 }
 
-// Told from the bits, so that no comparison can raise an exception.
-bool is_finite(float x) {
-    return (std::bit_cast<std::uint32_t>(x) & 0x7F800000u) != 0x7F800000u;
-}
-
-}  // namespace
-
-std::string free_format_real(float x) {
-    if (!is_finite(x)) return render_non_finite(x, kNonFiniteLength);
-    const RealDigits digits = real_digits(x);
-    if (digits.digits != "0" && digits.exponent >= 1 && digits.exponent <= 7) {
-        return render_fixed(x, kFixedDecimals);
-    }
-    return render_exponent(x);
-}
-
-std::vector<std::string> lay_out_free_format(std::span<const FreeFormatItem> items) {
-    Layout layout;
+// Lays out one write, handing each record to `sink` as it is finished.
+template <typename Sink>
+void lay_out(std::span<const FreeFormatItem> items, Sink&& sink) {
+    Layout<Sink> layout(sink);
     for (const FreeFormatItem& item : items) {
         if (item.kind == FreeFormatItem::Kind::text) {
             lay_out_text(layout, item.text);
@@ -103,11 +122,48 @@ std::vector<std::string> lay_out_free_format(std::span<const FreeFormatItem> ite
     }
     layout.put_pending();
     layout.end_record();
-    return std::move(layout.records);
+}
+
+// Told from the bits, so that no comparison can raise an exception.
+bool is_finite(float x) {
+    return (std::bit_cast<std::uint32_t>(x) & 0x7F800000u) != 0x7F800000u;
+}
+
+}  // namespace
+
+std::size_t write_free_format_real(float x, char* end) {
+    if (!is_finite(x)) {
+        const std::string text = render_non_finite(x, kNonFiniteLength);
+        std::memcpy(end - text.size(), text.data(), text.size());
+        return text.size();
+    }
+    const DecimalValue v = decimal_value(x);
+    if (!v.zero() && v.exponent >= 1 && v.exponent <= 7) {
+        return write_fixed(v, kFixedDecimals, end);
+    }
+    return write_exponent(v, end);
+}
+
+std::string free_format_real(float x) {
+    char text[kFreeFormatRealRoom];
+    const std::size_t length = write_free_format_real(x, text + kFreeFormatRealRoom);
+    return std::string(text + kFreeFormatRealRoom - length, length);
+}
+
+std::vector<std::string> lay_out_free_format(std::span<const FreeFormatItem> items) {
+    std::vector<std::string> records;
+    lay_out(items, [&records](std::string_view record) { records.emplace_back(record); });
+    return records;
 }
 
 void write_free_format(TextChannel& channel, std::span<const FreeFormatItem> items) {
-    for (const std::string& record : lay_out_free_format(items)) write_record(channel, record);
+    lay_out(items, [&channel](std::string_view record) { write_record(channel, record); });
+}
+
+void write_free_format(std::span<TextChannel* const> channels, std::span<const FreeFormatItem> items) {
+    lay_out(items, [channels](std::string_view record) {
+        for (TextChannel* channel : channels) write_record(*channel, record);
+    });
 }
 
 }  // namespace sotra

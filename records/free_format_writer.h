@@ -7,11 +7,13 @@
 // blank, and what does not fit goes on in a new record.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "records/decimal_rendering.h"
 #include "records/text_channel.h"
 
 namespace sotra {
@@ -29,6 +31,12 @@ struct FreeFormatItem {
 // The text of a real in a free-format record, at most 15 characters: fixed
 // point with 6 decimals for 1 <= |x| < 10^7, exponent form otherwise (zero
 // included), the code text padded to 13 for an infinity or NaN.
+// write_free_format_real writes it so that it ends just before `end`, and
+// returns its length: it never writes more than kFreeFormatRealRoom
+// characters (fixed point only below 10^7, so at most a sign, 7 integer
+// digits, the point and 6 decimals).
+constexpr std::size_t kFreeFormatRealRoom = 15;
+std::size_t write_free_format_real(float x, char* end);
 std::string free_format_real(float x);
 
 // The records one write of `items` produces, without line ends.
@@ -36,5 +44,9 @@ std::vector<std::string> lay_out_free_format(std::span<const FreeFormatItem> ite
 
 // Lays out `items` and hands each record to the channel.
 void write_free_format(TextChannel& channel, std::span<const FreeFormatItem> items);
+
+// The same write to several channels: the records are laid out once, and
+// each goes to every channel in the order given before the next is laid out.
+void write_free_format(std::span<TextChannel* const> channels, std::span<const FreeFormatItem> items);
 
 }  // namespace sotra

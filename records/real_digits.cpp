@@ -1,226 +1,139 @@
-// real_digits: the sign, significant decimal digits and decimal exponent of
-// the exact value of a single-precision real.
+// real_digits and decimal_value: the sign, significant decimal digits and
+// decimal exponent of the exact value of a single-precision real, as a
+// digit string and as one number.
 //
-// A finite float is m x 2^e with an integer m < 2^24. For e >= 0 the value is
-// the integer m x 2^e (below 2^128). For e < 0 it is m x 5^k / 10^k with
-// k = -e, so its decimal digits are those of the integer m x 5^k and only the
-// decimal exponent moves. Either integer fits in a fixed 384-bit number held
-// as twelve 32-bit limbs, and is written in decimal nine digits at a time.
+// A finite float is m x 2^e with an integer m < 2^24. Its first 18
+// significant digits come from 128-bit arithmetic for every value from about
+// 1.4 x 10^-14 up, and from the complete decimal expansion below that
+// (records/leading_digits.h); both give the digits of the exact value.
 #include "records/decimal_rendering.h"
 
-#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "records/eight_digits.h"
+#include "records/fast_leading_digits.h"
+#include "records/leading_digits.h"
 
 namespace sotra {
 namespace {
 
-// ---- Fixed-size unsigned integer ------------------------------------------
-
-// 2^24 x 5^149 < 2^371, so twelve 32-bit limbs (384 bits) always suffice.
-constexpr int kLimbs = 12;
-
-struct Wide {
-    std::array<uint32_t, kLimbs> limb{};  // least significant first
-    int used = 0;                         // limbs in use; 0 means the value 0
-};
-
-constexpr void multiply_small(Wide& w, uint32_t factor) {
-    uint64_t carry = 0;
-    for (int i = 0; i < w.used; ++i) {
-        const uint64_t product = uint64_t{w.limb[i]} * factor + carry;
-        w.limb[i] = static_cast<uint32_t>(product);
-        carry = product >> 32;
-    }
-    if (carry != 0) {
-        w.limb[w.used++] = static_cast<uint32_t>(carry);
-    }
-}
-
-// Divides by 10^9 in place and returns the remainder. The divisor is a
-// constant, so the compiler replaces the division by a multiplication.
-uint32_t divide_by_billion(Wide& w) {
-    constexpr uint64_t kBillion = 1'000'000'000;
-    uint64_t remainder = 0;
-    for (int i = w.used - 1; i >= 0; --i) {
-        const uint64_t part = (remainder << 32) | w.limb[i];
-        w.limb[i] = static_cast<uint32_t>(part / kBillion);
-        remainder = part % kBillion;
-    }
-    while (w.used > 0 && w.limb[w.used - 1] == 0) {
-        --w.used;
-    }
-    return static_cast<uint32_t>(remainder);
-}
-
-// 5^0 .. 5^149: the powers needed for every negative binary exponent.
-constexpr int kMaxFivePower = 149;
-
-constexpr std::array<Wide, kMaxFivePower + 1> make_powers_of_five() {
-    std::array<Wide, kMaxFivePower + 1> powers{};
-    powers[0].limb[0] = 1;
-    powers[0].used = 1;
-    for (int k = 1; k <= kMaxFivePower; ++k) {
-        powers[k] = powers[k - 1];
-        multiply_small(powers[k], 5);
-    }
-    return powers;
-}
-
-constexpr std::array<Wide, kMaxFivePower + 1> kPowersOfFive = make_powers_of_five();
-
-// m x 2^shift for m < 2^24 and 0 <= shift <= 104.
-Wide shifted(uint32_t m, int shift) {
-    Wide w;
-    const int whole = shift / 32;
-    const int part = shift % 32;
-    const uint64_t moved = uint64_t{m} << part;
-    w.limb[whole] = static_cast<uint32_t>(moved);
-    w.limb[whole + 1] = static_cast<uint32_t>(moved >> 32);
-    w.used = w.limb[whole + 1] != 0 ? whole + 2 : whole + 1;
-    return w;
-}
-
-// ---- Decimal digits of an integer -------------------------------------------
-
-// A 384-bit integer has at most 116 decimal digits: 13 groups of nine.
-constexpr int kMaxDecimalDigits = 13 * 9;
-
-struct DecimalText {
-    std::array<char, kMaxDecimalDigits> buffer{};
-    int first = kMaxDecimalDigits;  // digits are buffer[first .. end), no leading zeros
-
-    int count() const { return kMaxDecimalDigits - first; }
-    char at(int i) const { return buffer[first + i]; }
-};
-
-// w must be nonzero; it is consumed.
-DecimalText decimal_text(Wide& w) {
-    DecimalText text;
-    while (w.used > 0) {
-        uint32_t group = divide_by_billion(w);
-        for (int i = 0; i < 9; ++i) {
-            text.buffer[--text.first] = static_cast<char>('0' + group % 10);
-            group /= 10;
-        }
-    }
-    while (text.buffer[text.first] == '0') {
-        ++text.first;
-    }
-    return text;
-}
-
 // ---- Non-finite values ------------------------------------------------------
 
-constexpr uint32_t kSignBit = 0x8000'0000;
-constexpr uint32_t kExponentMask = 0x7F80'0000;
-constexpr uint32_t kFractionMask = 0x007F'FFFF;
-constexpr uint32_t kQuietBit = 0x0040'0000;
-constexpr uint32_t kIndefinite = 0xFFC0'0000;
+constexpr std::uint32_t kSignBit = 0x8000'0000;
+constexpr std::uint32_t kExponentMask = 0x7F80'0000;
+constexpr std::uint32_t kFractionMask = 0x007F'FFFF;
+constexpr std::uint32_t kQuietBit = 0x0040'0000;
+constexpr std::uint32_t kIndefinite = 0xFFC0'0000;
 
-RealDigits non_finite(uint32_t bits) {
-    RealDigits r;
-    r.finite = false;
-    const uint32_t fraction = bits & kFractionMask;
-    if (fraction == 0) {
-        r.text = "1#INF";
-    } else if (bits == kIndefinite) {
-        r.text = "1#IND";
-    } else if ((fraction & kQuietBit) != 0) {
-        r.text = "1#QNAN";
-    } else {
-        r.text = "1#SNAN";
-    }
-    return r;
+// The code text of an infinity or NaN; its sign plays no part.
+std::string_view non_finite_text(std::uint32_t bits) {
+    const std::uint32_t fraction = bits & kFractionMask;
+    if (fraction == 0) return "1#INF";
+    if (bits == kIndefinite) return "1#IND";
+    if ((fraction & kQuietBit) != 0) return "1#QNAN";
+    return "1#SNAN";
 }
 
-// ---- Cutting the exact digits to 17 ----------------------------------------
+// ---- Writing the 17 digits ----------------------------------------------------
 
-constexpr int kCutDigits = 18;
 constexpr int kKeptDigits = 17;
+constexpr std::uint64_t kSeventeenDigits = 100'000'000'000'000'000;  // 10^17
 
-// The digits kept of a nonzero value whose exact digits are `exact` and whose
-// magnitude is 0.(exact) x 10^exponent.
-RealDigits from_exact_digits(const DecimalText& exact, int32_t exponent, bool negative) {
-    // 1. The first 18 digits, cut off (not rounded), padded with zeros.
-    std::array<char, kCutDigits> cut;
-    for (int i = 0; i < kCutDigits; ++i) {
-        cut[i] = i < exact.count() ? exact.at(i) : '0';
+// The decimal zeros at the end of a nonzero n, at most 15.
+int trailing_zeros(std::uint32_t n) {
+    int zeros = 0;
+    if (n % 100'000'000 == 0) {
+        n /= 100'000'000;
+        zeros += 8;
     }
-
-    // 2. Half up at the 18th digit into 17, carrying through nines; nines
-    //    all through become the single digit 1 one place further left.
-    int count = kKeptDigits;
-    if (cut[kCutDigits - 1] >= '5') {
-        int i = kKeptDigits - 1;
-        while (i >= 0 && cut[i] == '9') {
-            cut[i] = '0';
-            --i;
-        }
-        if (i < 0) {
-            cut[0] = '1';
-            count = 1;
-            ++exponent;
-        } else {
-            ++cut[i];
-        }
+    if (n % 10'000 == 0) {
+        n /= 10'000;
+        zeros += 4;
     }
-
-    // 3. Drop trailing zeros.
-    while (count > 1 && cut[count - 1] == '0') {
-        --count;
+    if (n % 100 == 0) {
+        n /= 100;
+        zeros += 2;
     }
+    if (n % 10 == 0) {
+        zeros += 1;
+    }
+    return zeros;
+}
 
-    RealDigits r;
-    r.negative = negative;
-    r.digits.assign(cut.data(), static_cast<std::size_t>(count));
-    r.exponent = exponent;
-    return r;
+// Writes the 17 digits of 10^16 <= n < 10^17, one and eight from the high
+// part and eight from the low part, and returns how many are left once the
+// trailing zeros are dropped.
+std::size_t write_seventeen_digits(std::uint64_t n, char* out) {
+    const auto high = static_cast<std::uint32_t>(n / 100'000'000);  // 9 digits, the first not 0
+    const auto low = static_cast<std::uint32_t>(n % 100'000'000);   // 8 digits
+    out[0] = static_cast<char>('0' + high / 100'000'000);
+    write_eight_digits(high % 100'000'000, out + 1);
+    write_eight_digits(low, out + 9);
+    const int zeros = (low != 0 ? 0 : 8) + trailing_zeros(low != 0 ? low : high);
+    return static_cast<std::size_t>(kKeptDigits - zeros);
 }
 
 }  // namespace
 
-RealDigits real_digits(float value) {
-    const uint32_t bits = std::bit_cast<uint32_t>(value);
-    const uint32_t biased = (bits & kExponentMask) >> 23;
-    const uint32_t fraction = bits & kFractionMask;
+DecimalValue decimal_value(float value) {
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+    const std::uint32_t biased = (bits & kExponentMask) >> 23;
+    const std::uint32_t fraction = bits & kFractionMask;
+    DecimalValue v;
 
     // 1. A zero of either sign.
     if (biased == 0 && fraction == 0) {
-        RealDigits r;
+        return v;
+    }
+
+    // 3. value = m x 2^e.
+    const std::uint32_t m = biased == 0 ? fraction : (fraction | 0x0080'0000);
+    const int e = biased == 0 ? -149 : static_cast<int>(biased) - 150;
+
+    // 4. The first 18 significant digits of the exact magnitude, cut off.
+    const std::optional<LeadingDigits> fast = fast_leading_digits(m, e);
+    const LeadingDigits lead = fast ? *fast : wide_leading_digits(m, e);
+
+    // 5. Half up at the 18th digit into 17, carrying through nines; 17 nines
+    //    become the single digit 1 one place further left.
+    v.negative = (bits & kSignBit) != 0;
+    v.digits = (lead.digits + 5) / 10;
+    v.exponent = lead.exponent;
+    if (v.digits == kSeventeenDigits) {
+        v.digits /= 10;
+        ++v.exponent;
+    }
+    return v;
+}
+
+RealDigits real_digits(float value) {
+    // One result object, built in place: its digits are written once.
+    RealDigits r;
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+
+    // 2. Infinity or NaN.
+    if ((bits & kExponentMask) == kExponentMask) {
+        r.finite = false;
+        r.text = non_finite_text(bits);
+        return r;
+    }
+
+    // 1., 3.-5.
+    const DecimalValue v = decimal_value(value);
+    if (v.zero()) {
         r.digits = "0";
         return r;
     }
 
-    // 2. Infinity or NaN.
-    if (biased == 0xFF) {
-        return non_finite(bits);
-    }
-
-    // 3. value = m x 2^e; trailing zero bits of m move into e, which keeps the
-    //    power of five small.
-    uint32_t m = biased == 0 ? fraction : (fraction | 0x0080'0000);
-    int e = biased == 0 ? -149 : static_cast<int>(biased) - 150;
-    const int zero_bits = std::countr_zero(m);
-    m >>= zero_bits;
-    e += zero_bits;
-
-    // 4. The exact digits: those of m x 2^e, or of m x 5^k with the decimal
-    //    point k places further left.
-    Wide n;
-    int k = 0;
-    if (e >= 0) {
-        n = shifted(m, e);
-    } else {
-        k = -e;
-        n = kPowersOfFive[k];
-        multiply_small(n, m);
-    }
-    const DecimalText exact = decimal_text(n);
-
-    // 5. Cut, round and trim.
-    return from_exact_digits(exact, exact.count() - k, (bits & kSignBit) != 0);
+    // 6. The digits, trailing zeros dropped.
+    r.negative = v.negative;
+    r.exponent = v.exponent;
+    r.digits.shorten(write_seventeen_digits(v.digits, r.digits.overwrite(kKeptDigits)));
+    return r;
 }
 
 }  // namespace sotra

@@ -182,6 +182,15 @@ void append_to_file(TextChannel& channel, std::string_view bytes) {
 
 void write_file_record(TextChannel& channel, std::string_view text) {
     if (!channel.writing && !enter_write_mode(channel)) return;
+    // A record that fits in the block with its line end is copied in whole.
+    if (text.size() + 2 < kFileBufferSize - channel.buffer_fill) {
+        char* end = channel.buffer.data() + channel.buffer_fill;
+        std::memcpy(end, text.data(), text.size());
+        end[text.size()] = '\r';
+        end[text.size() + 1] = '\n';
+        channel.buffer_fill += text.size() + 2;
+        return;
+    }
     append_to_file(channel, text);
     append_to_file(channel, "\r\n");
 }
