@@ -6,12 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <map>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 namespace sotra::os::fault {
@@ -48,8 +47,9 @@ struct State {
 
 [[noreturn]] void refuse(std::string_view why) {
     const std::string text = "sotra_faulty: SOTRA_FAULT " + std::string(why) + "\n";
-    (void)!::write(STDERR_FILENO, text.data(), text.size());
-    ::_exit(2);
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+    std::_Exit(2);
 }
 
 Fault parse_fault(std::string_view text) {
@@ -98,9 +98,9 @@ State& state() {
             s.fault = parse_fault(text);
         }
         if (const char* path = std::getenv("SOTRA_FAULT_LOG"); path != nullptr) s.log_path = path;
-        s.names[STDIN_FILENO] = "stdin";
-        s.names[STDOUT_FILENO] = "stdout";
-        s.names[STDERR_FILENO] = "stderr";
+        s.names[standard_input()] = "stdin";
+        s.names[standard_output()] = "stdout";
+        s.names[standard_error()] = "stderr";
         return s;
     }();
     return instance;
@@ -110,7 +110,7 @@ State& state() {
 
 OsError before_call(Operation operation, Handle handle, const char* name, std::size_t bytes) {
     State& s = state();
-    if (operation == Operation::write && handle == STDERR_FILENO) return OsError::none;
+    if (operation == Operation::write && handle == standard_error()) return OsError::none;
     const std::uint64_t call = ++s.counts[static_cast<std::size_t>(operation)];
     if (!s.log_path.empty()) {
         std::string target;
@@ -138,15 +138,10 @@ void at_exit() {
     if (s.log_path.empty()) return;
     std::string text;
     for (const std::string& line : s.log) text += line + "\n";
-    const int fd = ::open(s.log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const ssize_t done = ::write(fd, rest.data(), rest.size());
-        if (done <= 0) break;
-        rest.remove_prefix(static_cast<std::size_t>(done));
-    }
-    ::close(fd);
+    std::FILE* file = std::fopen(s.log_path.c_str(), "wb");
+    if (file == nullptr) return;
+    (void)std::fwrite(text.data(), 1, text.size(), file);
+    (void)std::fclose(file);
 }
 
 }  // namespace sotra::os::fault

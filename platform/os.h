@@ -8,7 +8,10 @@
 
 namespace sotra::os {
 
-using Handle = int;
+// An open file, device or pipe: a descriptor on POSIX systems, a handle
+// value on Windows. kNoHandle is never the handle of an open file.
+using Handle = std::intptr_t;
+inline constexpr Handle kNoHandle = -1;
 
 Handle standard_input();
 Handle standard_output();

@@ -34,6 +34,8 @@ OsError from_errno(int error) {
     }
 }
 
+int descriptor(Handle handle) { return static_cast<int>(handle); }
+
 int access_flags(Access access) {
     switch (access) {
         case Access::read_write: return O_RDWR;
@@ -49,7 +51,7 @@ Handle standard_input() { return STDIN_FILENO; }
 Handle standard_output() { return STDOUT_FILENO; }
 Handle standard_error() { return STDERR_FILENO; }
 
-bool is_interactive(Handle handle) { return ::isatty(handle) == 1; }
+bool is_interactive(Handle handle) { return ::isatty(descriptor(handle)) == 1; }
 
 OsError write_all(Handle handle, const char* bytes, std::size_t n) {
     if (const OsError injected = fault::before_call(fault::Operation::write, handle, nullptr, n);
@@ -57,7 +59,7 @@ OsError write_all(Handle handle, const char* bytes, std::size_t n) {
         return injected;
     }
     while (n > 0) {
-        const ssize_t done = ::write(handle, bytes, n);
+        const ssize_t done = ::write(descriptor(handle), bytes, n);
         if (done < 0) {
             if (errno == EINTR) continue;
             return from_errno(errno);
@@ -76,7 +78,7 @@ OsError read_some(Handle handle, char* bytes, std::size_t n, std::size_t& got) {
         return injected;
     }
     for (;;) {
-        const ssize_t done = ::read(handle, bytes, n);
+        const ssize_t done = ::read(descriptor(handle), bytes, n);
         if (done >= 0) {
             got = static_cast<std::size_t>(done);
             return OsError::none;
@@ -109,7 +111,7 @@ bool file_exists(const char* name) {
 }
 
 OsError open_existing(const char* name, Access access, Handle& handle) {
-    if (const OsError injected = fault::before_call(fault::Operation::open, -1, name, 0);
+    if (const OsError injected = fault::before_call(fault::Operation::open, kNoHandle, name, 0);
         injected != OsError::none) {
         return injected;
     }
@@ -137,7 +139,7 @@ OsError open_existing(const char* name, Access access, Handle& handle) {
 }
 
 OsError create_new(const char* name, Access access, Handle& handle) {
-    if (const OsError injected = fault::before_call(fault::Operation::open, -1, name, 0);
+    if (const OsError injected = fault::before_call(fault::Operation::open, kNoHandle, name, 0);
         injected != OsError::none) {
         return injected;
     }
@@ -150,7 +152,7 @@ OsError create_new(const char* name, Access access, Handle& handle) {
 
 OsError file_identity(Handle handle, FileIdentity& identity) {
     struct stat info;
-    if (::fstat(handle, &info) != 0) return from_errno(errno);
+    if (::fstat(descriptor(handle), &info) != 0) return from_errno(errno);
     identity.device = static_cast<std::uint64_t>(info.st_dev);
     identity.inode = static_cast<std::uint64_t>(info.st_ino);
     return OsError::none;
@@ -160,8 +162,8 @@ OsError truncate_at(Handle handle, std::int64_t length) {
     // Only a regular file has a length to cut; a device or a pipe is
     // written as it is.
     struct stat info;
-    if (::fstat(handle, &info) == 0 && !S_ISREG(info.st_mode)) return OsError::none;
-    if (::ftruncate(handle, static_cast<off_t>(length)) != 0) {
+    if (::fstat(descriptor(handle), &info) == 0 && !S_ISREG(info.st_mode)) return OsError::none;
+    if (::ftruncate(descriptor(handle), static_cast<off_t>(length)) != 0) {
         // A descriptor not open for writing is refused, whichever of the two
         // errors the system picks for it.
         return errno == EINVAL ? OsError::access_refused : from_errno(errno);
@@ -170,7 +172,7 @@ OsError truncate_at(Handle handle, std::int64_t length) {
 }
 
 OsError seek_to(Handle handle, std::int64_t offset) {
-    if (::lseek(handle, static_cast<off_t>(offset), SEEK_SET) < 0) return from_errno(errno);
+    if (::lseek(descriptor(handle), static_cast<off_t>(offset), SEEK_SET) < 0) return from_errno(errno);
     return OsError::none;
 }
 
@@ -179,7 +181,7 @@ OsError close_handle(Handle handle) {
         injected != OsError::none) {
         return injected;
     }
-    if (::close(handle) != 0 && errno != EINTR) return from_errno(errno);
+    if (::close(descriptor(handle)) != 0 && errno != EINTR) return from_errno(errno);
     return OsError::none;
 }
 

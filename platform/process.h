@@ -3,16 +3,11 @@
 
 namespace sotra::os {
 
-// Starts the program at `path` with `argv` (ending in nullptr), inheriting
-// the environment, the current directory and the standard handles, and
-// waits for it without a time limit. Returns its exit status, 128 plus the
-// signal number when a signal ended it, or -1 when it could not be started.
-int spawn_and_wait(const char* path, const char* const argv[]);
-
-// The absolute path of the platform's command interpreter.
-const char* command_interpreter();
-
-// Its option for running one command string.
-const char* command_interpreter_option();
+// Runs `command_text` as one command through the platform's command
+// interpreter, the child inheriting the environment, the current directory,
+// the console and the standard handles, and waits for it without a time
+// limit. Returns the interpreter's exit status, or -1 when no interpreter
+// could be started.
+int run_interpreter(const char* command_text);
 
 }  // namespace sotra::os

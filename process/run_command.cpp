@@ -6,11 +6,7 @@
 
 namespace sotra {
 
-int interpret_command(const std::string& text) {
-    const char* interpreter = os::command_interpreter();
-    const char* const argv[] = {interpreter, os::command_interpreter_option(), text.c_str(), nullptr};
-    return os::spawn_and_wait(interpreter, argv);
-}
+int interpret_command(const std::string& text) { return os::run_interpreter(text.c_str()); }
 
 bool run_command(std::string_view command_field) {
     // 1. The command text without trailing blanks; leading blanks stay.

@@ -275,7 +275,7 @@ void close_open_channel(TextChannel& channel) {
     // The handle is gone once close is called, whatever it returns, so the
     // exit sequence that a failure starts does not close it again.
     if (!channel.standard_handle && channel.handle >= 0) {
-        const os::Handle handle = std::exchange(channel.handle, -1);
+        const os::Handle handle = std::exchange(channel.handle, os::kNoHandle);
         if (const os::OsError error = os::close_handle(handle); error != os::OsError::none) {
             report_close_failure(channel, error);
         }
@@ -301,7 +301,7 @@ void set_up_console_channels() {
     if (shared_console) {
         init_console(console_out, in, out);
     } else {
-        init_console(console_in, in, -1);
+        init_console(console_in, in, os::kNoHandle);
         console_in.number = kConsoleInputChannel;
         init_console(console_out, -1, out);
     }

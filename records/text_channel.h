@@ -32,8 +32,8 @@ struct TextChannel {
     std::int32_t number = 0;
     std::string name;  // as opened, trimmed; "CON" for the console
     ChannelStyle style = ChannelStyle::file;
-    os::Handle handle = -1;        // the file; standard output for the console
-    os::Handle input_handle = -1;  // console style: where records are read
+    os::Handle handle = os::kNoHandle;        // the file; standard output for the console
+    os::Handle input_handle = os::kNoHandle;  // console style: where records are read
     os::Access access = os::Access::read_write;
     os::FileIdentity identity;     // file style: the file however it is named
     bool standard_handle = false;  // never closed

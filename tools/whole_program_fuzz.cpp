@@ -33,9 +33,7 @@
 
 namespace sotra::os {
 
-int spawn_and_wait(const char*, const char* const[]) { return 0; }
-const char* command_interpreter() { return "/bin/sh"; }
-const char* command_interpreter_option() { return "-c"; }
+int run_interpreter(const char*) { return 0; }
 
 }  // namespace sotra::os
 
