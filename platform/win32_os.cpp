@@ -141,7 +141,12 @@ OsError truncate_at(Handle handle, std::int64_t length) {
     // written as it is.
     if (::GetFileType(native(handle)) != FILE_TYPE_DISK) return OsError::none;
     if (const OsError error = seek_to(handle, length); error != OsError::none) return error;
-    if (!::SetEndOfFile(native(handle))) return last_error();
+    if (!::SetEndOfFile(native(handle))) {
+        // A handle not open for writing is refused, whichever of the two
+        // errors the system picks for it.
+        const DWORD error = ::GetLastError();
+        return error == ERROR_INVALID_PARAMETER ? OsError::access_refused : from_error(error);
+    }
     return OsError::none;
 }
 
