@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,7 +13,7 @@ namespace {
 
 constexpr int kKeptDigits = 24;
 constexpr long kDecimalExponentBound = 5200;
-constexpr long kWrittenExponentCeiling = 1000000000;  // far beyond any bound below
+constexpr std::int64_t kWrittenExponentCeiling = 1000000000;  // far beyond any bound below
 
 constexpr std::uint64_t kDoubleSign = std::uint64_t{1} << 63;
 constexpr std::uint64_t kDoubleInfinity = std::uint64_t{0x7FF} << 52;
@@ -71,7 +72,9 @@ struct Scan {
     int kept = 0;            // significant digits kept, at most kKeptDigits
     char kept_digits[kKeptDigits] = {};
     bool exponent_negative = false;
-    long written_exponent = 0;  // magnitude, saturated at kWrittenExponentCeiling
+    // magnitude, saturated at kWrittenExponentCeiling; 64 bits, since ten times
+    // the ceiling must not overflow where a long has 32 (Windows)
+    std::int64_t written_exponent = 0;
 };
 
 Scan scan(std::string_view text) {
@@ -271,10 +274,10 @@ ExactReading exact_reading(std::string_view text) {
     // A mantissa of zeros is zero, whatever the exponent says.
     if (found.kept == 0) return zero;
 
-    const long written = found.exponent_negative ? -found.written_exponent : found.written_exponent;
+    const std::int64_t written = found.exponent_negative ? -found.written_exponent : found.written_exponent;
     // value = kept_digits x 10^q; its first digit stands for 10^first.
-    const long first = found.digits_before_point - found.leading_zeros - 1 + written;
-    const long q = first - (found.kept - 1);
+    const std::int64_t first = found.digits_before_point - found.leading_zeros - 1 + written;
+    const std::int64_t q = first - (found.kept - 1);
 
     // The decimal exponent bound. Counting the exponent from the first digit
     // or from just before it, or saturating the written exponent anywhere
