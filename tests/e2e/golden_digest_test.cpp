@@ -9,10 +9,50 @@
 #include <memory>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <bcrypt.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+#endif
+
 #include "run_fixture.h"
 
 namespace sotra {
 namespace {
+
+#ifdef _WIN32
+
+// SHA-256 of a file, by the system's cryptography provider.
+std::string sha256_of(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return "cannot read";
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
+        return "no SHA-256 provider";
+    }
+    std::array<unsigned char, 32> digest{};
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    const bool done =
+        BCRYPT_SUCCESS(::BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0)) &&
+        BCRYPT_SUCCESS(::BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                                        static_cast<ULONG>(bytes.size()), 0)) &&
+        BCRYPT_SUCCESS(::BCryptFinishHash(hash, digest.data(), static_cast<ULONG>(digest.size()), 0));
+    if (hash != nullptr) ::BCryptDestroyHash(hash);
+    ::BCryptCloseAlgorithmProvider(algorithm, 0);
+    if (!done) return "no digest";
+    std::string text;
+    for (const unsigned char byte : digest) {
+        text += "0123456789abcdef"[byte >> 4];
+        text += "0123456789abcdef"[byte & 15];
+    }
+    return text;
+}
+
+#else
 
 // SHA-256 of a file, by the system's sha256sum.
 std::string sha256_of(const std::string& path) {
@@ -23,6 +63,8 @@ std::string sha256_of(const std::string& path) {
     if (std::fread(digest.data(), 1, 64, pipe.get()) != 64) return "no digest";
     return std::string(digest.data(), 64);
 }
+
+#endif
 
 struct GoldenCase {
     const char* name;

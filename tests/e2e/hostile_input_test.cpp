@@ -5,7 +5,7 @@
 // diagnostic, and never hang (the fixture's safety net would say so).
 //
 // The answer line of 130 and 131 characters on a terminal is in
-// console_pty_test.cpp.
+// console_pty_posix_test.cpp.
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -13,11 +13,13 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
+#ifndef _WIN32
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 #include "run_fixture.h"
 
@@ -230,6 +232,8 @@ TEST_P(EndToEndFileKind, EndsWithItsDiagnosticAtOnce) {
     EXPECT_FALSE(dir_.exists("SOTRA.GNP"));
 }
 
+#ifndef _WIN32
+// FIFOs, sockets and symbolic links are made only on POSIX systems.
 void make_fifo(const E2eDirectory& dir, const char* name) {
     ASSERT_EQ(::mkfifo(dir.path_of(name).c_str(), 0644), 0) << name;
 }
@@ -245,6 +249,7 @@ void make_socket(const E2eDirectory& dir, const char* name) {
     EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     ::close(fd);
 }
+#endif
 
 const std::string kDataRefused = "\r\nrun-time error F6001: OPEN(data.txt)\r\n- access refused\r\n";
 const std::string kResultsRefused = "\r\nrun-time error F6001: OPEN(SOTRA.DAT)\r\n- access refused\r\n";
@@ -252,6 +257,11 @@ const std::string kResultsRefused = "\r\nrun-time error F6001: OPEN(SOTRA.DAT)\r
 INSTANTIATE_TEST_SUITE_P(
     Kinds, EndToEndFileKind,
     ::testing::Values(
+        FileKindCase{"DirectoryAsResultsFile", std::string(kTypicalAnswers),
+                     [](const E2eDirectory& d) { std::filesystem::create_directory(d.path_of("SOTRA.DAT")); },
+                     kResultsRefused}
+#ifndef _WIN32
+        ,
         FileKindCase{"FifoAsDataFile", kVariableTheta, [](const E2eDirectory& d) { make_fifo(d, "data.txt"); },
                      kDataRefused},
         FileKindCase{"SocketAsDataFile", kVariableTheta, [](const E2eDirectory& d) { make_socket(d, "data.txt"); },
@@ -264,10 +274,9 @@ INSTANTIATE_TEST_SUITE_P(
                      kNoPair},
         // 3000 points are more than a FIFO holds.
         FileKindCase{"FifoAsResultsFile", "1 1 3000\n2 345\n",
-                     [](const E2eDirectory& d) { make_fifo(d, "SOTRA.DAT"); }, kResultsRefused},
-        FileKindCase{"DirectoryAsResultsFile", std::string(kTypicalAnswers),
-                     [](const E2eDirectory& d) { std::filesystem::create_directory(d.path_of("SOTRA.DAT")); },
-                     kResultsRefused}),
+                     [](const E2eDirectory& d) { make_fifo(d, "SOTRA.DAT"); }, kResultsRefused}
+#endif
+        ),
     [](const ::testing::TestParamInfo<FileKindCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
@@ -295,6 +304,8 @@ TEST(EndToEndLongName, NamesOf259And260CharactersReachTheSameFile) {
     }
 }
 
+#ifndef _WIN32
+// (POSIX only: the peak memory is read from /proc.)
 // ---------------------------------------------------------------------------
 // A huge line costs no memory: records are read through the channel's
 // buffer, not held whole. The stand-in plotter notes the program's peak
@@ -355,6 +366,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, EndToEndLongLineMemory,
                          ::testing::Values(MemoryCase{"Answer", std::string(kTypicalAnswers), ""},
                                            MemoryCase{"DataFile", kVariableTheta, kTwoPairs}),
                          [](const ::testing::TestParamInfo<MemoryCase>& info) { return std::string(info.param.name); });
+#endif
 
 }  // namespace
 }  // namespace sotra

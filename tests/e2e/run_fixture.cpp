@@ -1,25 +1,35 @@
 #include "run_fixture.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <grp.h>
 #include <iterator>
-#include <poll.h>
 #include <regex>
-#include <signal.h>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <thread>
+#else
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
-#include <system_error>
-#include <sys/resource.h>
 #include <unistd.h>
+#endif
+
+#include "tests/support/temp_dir.h"
 
 #ifndef SOTRA_EXECUTABLE
 #error "SOTRA_EXECUTABLE must name the built sotra program"
@@ -29,6 +39,12 @@ namespace sotra {
 namespace {
 
 constexpr std::chrono::seconds kSafetyNet{30};
+
+}  // namespace
+
+#ifndef _WIN32
+
+namespace {
 
 // Exit status and stderr marker of a child that could not become the
 // unprivileged user or reach the program as that user.
@@ -109,57 +125,11 @@ void hand_over_to_unprivileged(const std::filesystem::path& dir) {
 
 }  // namespace
 
-E2eDirectory::E2eDirectory() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/sotra-e2e-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr) throw_errno("mkdtemp " + pattern);
-    path_ = buffer.data();
+E2eDirectory::E2eDirectory() : path_(testing_support::make_temp_directory("sotra-e2e-")) {
     std::filesystem::create_directory(path_of("bin"));
     std::filesystem::create_directory(path_of("emptybin"));
     write_file("bin/wgnuplot", kStubPlotter);
     std::filesystem::permissions(path_of("bin/wgnuplot"), std::filesystem::perms(0755));
-}
-
-E2eDirectory::~E2eDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string E2eDirectory::path_of(std::string_view name) const { return path_ + "/" + std::string(name); }
-
-void E2eDirectory::write_file(std::string_view name, std::string_view bytes) const {
-    std::ofstream file(path_of(name), std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!file) throw std::runtime_error("cannot write " + path_of(name));
-}
-
-bool E2eDirectory::exists(std::string_view name) const {
-    struct stat info;
-    return ::lstat(path_of(name).c_str(), &info) == 0;
-}
-
-std::string E2eDirectory::read_file(std::string_view name) const {
-    std::ifstream file(path_of(name), std::ios::binary);
-    if (!file) throw std::runtime_error("cannot read " + path_of(name));
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-std::string E2eRun::describe() const {
-    std::ostringstream text;
-    if (timed_out) text << "killed after " << kSafetyNet.count() << " s; ";
-    if (could_not_start) text << "could not start; ";
-    if (exited) text << "exit status " << exit_status;
-    else text << "signal " << signal;
-    text << "; stderr: \"";
-    for (const char c : err) {
-        if (c == '\r') text << "\\r";
-        else if (c == '\n') text << "\\n";
-        else text << c;
-    }
-    text << "\"";
-    return text.str();
 }
 
 E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOptions& options) {
@@ -299,6 +269,256 @@ E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOp
         result.could_not_start = true;
     }
     return result;
+}
+
+#else  // _WIN32
+
+namespace {
+
+// The build names its programs by paths that the current directory of the
+// moment completes (under wine, Unix paths on the current drive); they are
+// made absolute once, before any test changes directory.
+std::string full_path(const char* path) {
+    char buffer[4 * MAX_PATH];
+    const DWORD length = ::GetFullPathNameA(path, sizeof buffer, buffer, nullptr);
+    return length == 0 || length >= sizeof buffer ? std::string(path) : std::string(buffer, length);
+}
+
+#ifndef SOTRA_STAND_IN_PLOTTER
+#error "SOTRA_STAND_IN_PLOTTER must name the built stand-in plotter"
+#endif
+
+const std::string kExecutable = full_path(SOTRA_EXECUTABLE);
+const std::string kStandInPlotter = full_path(SOTRA_STAND_IN_PLOTTER);
+
+[[noreturn]] void throw_last_error(const std::string& what) {
+    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
+}
+
+std::string backslashed(std::string path) {
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+std::string system_path(UINT (*get)(LPSTR, UINT)) {
+    char buffer[MAX_PATH + 1];
+    const UINT length = get(buffer, sizeof buffer);
+    if (length == 0 || length > MAX_PATH) throw_last_error("system directory");
+    return std::string(buffer, length);
+}
+
+// Adds one argument to a command line so that the C library's parsing of
+// the command line gives it back unchanged.
+void append_argument(std::string& line, const std::string& argument) {
+    line += ' ';
+    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
+        line += argument;
+        return;
+    }
+    line += '"';
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        line.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        line += c;
+    }
+    line.append(2 * backslashes, '\\');
+    line += '"';
+}
+
+class OwnedHandle {
+public:
+    OwnedHandle() = default;
+    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+    ~OwnedHandle() { reset(); }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    HANDLE get() const { return handle_; }
+    HANDLE* out() { return &handle_; }
+    void reset() {
+        if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+// A pipe whose child's end is inherited and whose own end is not.
+void make_pipe(OwnedHandle& read_end, OwnedHandle& write_end, bool child_reads) {
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    if (!::CreatePipe(read_end.out(), write_end.out(), &inherited, 0)) throw_last_error("CreatePipe");
+    HANDLE ours = child_reads ? write_end.get() : read_end.get();
+    if (!::SetHandleInformation(ours, HANDLE_FLAG_INHERIT, 0)) throw_last_error("SetHandleInformation");
+}
+
+void drain(HANDLE from, std::string& into) {
+    char chunk[4096];
+    DWORD got = 0;
+    // A pipe whose writers are all gone fails, or reads as 0 bytes under
+    // wine: either is the end.
+    while (::ReadFile(from, chunk, sizeof chunk, &got, nullptr) && got > 0) into.append(chunk, got);
+}
+
+}  // namespace
+
+E2eDirectory::E2eDirectory() : path_(testing_support::make_temp_directory("sotra-e2e-")) {
+    std::filesystem::create_directory(path_of("bin"));
+    std::filesystem::create_directory(path_of("emptybin"));
+    std::filesystem::copy_file(kStandInPlotter, path_of("bin/wgnuplot.exe"));
+}
+
+E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOptions& options) {
+    if (options.unprivileged || options.no_child_processes) {
+        // Callers skip these runs on Windows: there is no other user id to
+        // take and no limit on the number of processes.
+        throw std::invalid_argument("unprivileged or process-limited runs cannot be made on Windows");
+    }
+    const std::string executable = options.executable.empty() ? kExecutable : full_path(options.executable.c_str());
+    const std::string system32 = system_path(::GetSystemDirectoryA);
+    const std::string windows = system_path(::GetWindowsDirectoryA);
+
+    std::vector<std::string> environment{
+        "PATH=" + (options.path_variable.empty() ? backslashed(dir.path_of("bin")) + ";" + system32 + ";" + windows
+                                                 : options.path_variable),
+        "SystemRoot=" + windows,
+    };
+    if (!options.without_comspec) {
+        environment.push_back("COMSPEC=" + (options.comspec.empty() ? system32 + "\\cmd.exe" : options.comspec));
+    }
+    environment.insert(environment.end(), options.environment.begin(), options.environment.end());
+    // Wine's own messages would mix with the program's standard error.
+    if (const char* value = std::getenv("WINEDEBUG")) environment.push_back(std::string("WINEDEBUG=") + value);
+    std::string block;
+    for (const std::string& entry : environment) block += entry + '\0';
+    block += '\0';
+
+    std::string line = "\"" + executable + "\"";
+    for (const std::string& argument : options.arguments) append_argument(line, argument);
+    std::vector<char> command_line(line.begin(), line.end());
+    command_line.push_back('\0');
+
+    OwnedHandle in_read, in_write, out_read, out_write, err_read, err_write;
+    make_pipe(in_read, in_write, true);
+    make_pipe(out_read, out_write, false);
+    make_pipe(err_read, err_write, false);
+    OwnedHandle stdout_file;
+    if (!options.stdout_file.empty()) {
+        SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        *stdout_file.out() = ::CreateFileA(dir.path_of(options.stdout_file).c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (stdout_file.get() == INVALID_HANDLE_VALUE) throw_last_error("CreateFile " + options.stdout_file);
+    }
+
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in_read.get();
+    startup.hStdOutput = options.stdout_file.empty() ? out_write.get() : stdout_file.get();
+    startup.hStdError = err_write.get();
+    PROCESS_INFORMATION process;
+    std::memset(&process, 0, sizeof process);
+    const std::string working_directory = backslashed(dir.path());
+
+    E2eRun result;
+    if (!::CreateProcessA(executable.c_str(), command_line.data(), nullptr, nullptr, TRUE,
+                          CREATE_SUSPENDED | CREATE_NO_WINDOW, block.data(), working_directory.c_str(), &startup,
+                          &process)) {
+        result.could_not_start = true;
+        return result;
+    }
+    OwnedHandle process_handle(process.hProcess);
+    OwnedHandle thread_handle(process.hThread);
+    // The program and whatever it starts are one job, so that the safety
+    // net ends them all.
+    OwnedHandle job(::CreateJobObjectA(nullptr, nullptr));
+    const bool in_job = job.get() != nullptr && ::AssignProcessToJobObject(job.get(), process_handle.get());
+    ::ResumeThread(thread_handle.get());
+    // Only the child holds these ends now: the pipes end when it does.
+    in_read.reset();
+    out_write.reset();
+    err_write.reset();
+    stdout_file.reset();
+
+    std::thread feeder([&in_write, input] {
+        std::size_t fed = 0;
+        while (fed < input.size()) {
+            DWORD done = 0;
+            const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(input.size() - fed, 1u << 16));
+            if (!::WriteFile(in_write.get(), input.data() + fed, asked, &done, nullptr) || done == 0) break;
+            fed += done;
+        }
+        in_write.reset();
+    });
+    std::thread out_reader([&] { drain(out_read.get(), result.out); });
+    std::thread err_reader([&] { drain(err_read.get(), result.err); });
+
+    const DWORD waited = ::WaitForSingleObject(
+        process_handle.get(), static_cast<DWORD>(std::chrono::milliseconds(kSafetyNet).count()));
+    if (waited != WAIT_OBJECT_0) {
+        result.timed_out = true;
+        if (!in_job || !::TerminateJobObject(job.get(), 9)) ::TerminateProcess(process_handle.get(), 9);
+        ::WaitForSingleObject(process_handle.get(), INFINITE);
+    }
+    feeder.join();
+    out_reader.join();
+    err_reader.join();
+    DWORD code = 0;
+    if (!result.timed_out && ::GetExitCodeProcess(process_handle.get(), &code)) {
+        result.exited = true;
+        result.exit_status = static_cast<int>(code);
+    }
+    return result;
+}
+
+#endif
+
+E2eDirectory::~E2eDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string E2eDirectory::path_of(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+void E2eDirectory::write_file(std::string_view name, std::string_view bytes) const {
+    std::ofstream file(path_of(name), std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!file) throw std::runtime_error("cannot write " + path_of(name));
+}
+
+bool E2eDirectory::exists(std::string_view name) const {
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(path_of(name), ignored));
+}
+
+std::string E2eDirectory::read_file(std::string_view name) const {
+    std::ifstream file(path_of(name), std::ios::binary);
+    if (!file) throw std::runtime_error("cannot read " + path_of(name));
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string E2eRun::describe() const {
+    std::ostringstream text;
+    if (timed_out) text << "killed after " << kSafetyNet.count() << " s; ";
+    if (could_not_start) text << "could not start; ";
+    if (exited) text << "exit status " << exit_status;
+    else text << "signal " << signal;
+    text << "; stderr: \"";
+    for (const char c : err) {
+        if (c == '\r') text << "\\r";
+        else if (c == '\n') text << "\\n";
+        else text << c;
+    }
+    text << "\"";
+    return text.str();
 }
 
 ::testing::AssertionResult parse_data_records(const std::string& bytes, std::vector<DataRecord>& records) {

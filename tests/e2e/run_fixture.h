@@ -52,7 +52,8 @@ inline constexpr std::string_view kPlotterSawScriptFile = "plotter_saw_gnp";
 inline constexpr std::string_view kPlotterParentFile = "plotter_parent";
 
 // A fresh private directory, removed with everything in it on destruction.
-// It holds bin/wgnuplot, the stand-in plotter, and an empty emptybin/.
+// It holds bin/wgnuplot, the stand-in plotter (bin/wgnuplot.exe on
+// Windows), and an empty emptybin/.
 class E2eDirectory {
 public:
     E2eDirectory();
@@ -73,9 +74,16 @@ private:
 };
 
 struct E2eRunOptions {
-    // The PATH the program runs with; empty means "<dir>/bin:/usr/bin:/bin".
+    // The PATH the program runs with; empty means "<dir>/bin:/usr/bin:/bin",
+    // on Windows "<dir>\bin;<system directory>;<Windows directory>".
     std::string path_variable;
-    // Run under an unprivileged user id (the directory is handed to it).
+    // Windows: the COMSPEC the program runs with; empty means the system's
+    // cmd.exe.
+    std::string comspec;
+    // Windows: no COMSPEC in the program's environment at all.
+    bool without_comspec = false;
+    // (POSIX only, like no_child_processes: a run asking for either throws
+    // on Windows.) Run under an unprivileged user id (the directory is handed to it).
     // Only meaningful when the tests run as root.
     bool unprivileged = false;
     // Let the program start no process of its own (a limit of one process

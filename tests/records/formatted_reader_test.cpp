@@ -6,11 +6,11 @@
 #include <string>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "platform/os.h"
 #include "records/open_channel.h"
 #include "records/text_channel.h"
+#include "tests/support/pipe.h"
 #include "tests/support/temp_dir.h"
 
 namespace sotra {
@@ -104,16 +104,11 @@ TEST_F(FormattedReaderFileTest, FieldAndWhereTheNextReadStarts) {
 class PipeConsole {
 public:
     explicit PipeConsole(const std::string& bytes) {
-        int fds[2];
-        if (::pipe(fds) != 0) throw std::runtime_error("pipe");
-        const bool written = ::write(fds[1], bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-        ::close(fds[1]);
-        if (!written) throw std::runtime_error("write");
         channel.style = ChannelStyle::console;
         channel.name = "CON";
-        channel.input_handle = fds[0];
+        channel.input_handle = testing_support::pipe_holding(bytes);
     }
-    ~PipeConsole() { ::close(channel.input_handle); }
+    ~PipeConsole() { os::close_handle(channel.input_handle); }
     PipeConsole(const PipeConsole&) = delete;
     PipeConsole& operator=(const PipeConsole&) = delete;
 

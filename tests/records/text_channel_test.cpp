@@ -4,10 +4,10 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "records/open_channel.h"
+#include "platform/os.h"
+#include "tests/support/pipe.h"
 #include "tests/support/temp_dir.h"
 
 namespace sotra {
@@ -24,9 +24,9 @@ struct ConsoleOnFile {
     ConsoleOnFile() {
         channel.style = ChannelStyle::console;
         channel.name = "CON";
-        channel.handle = ::open(dir.file("console").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        channel.handle = testing_support::create_for_writing(dir.file("console").c_str());
     }
-    ~ConsoleOnFile() { ::close(channel.handle); }
+    ~ConsoleOnFile() { os::close_handle(channel.handle); }
     std::string shown() { return read_file(dir.file("console")); }
 };
 
@@ -163,16 +163,12 @@ TEST(ConsoleChannelTest, CtrlZAtTheEndOfABlockEndsTheInput) {
         {"no end", {"no end"}},
     };
     for (const auto& row : rows) {
-        int fds[2];
-        ASSERT_EQ(::pipe(fds), 0);
-        ASSERT_EQ(::write(fds[1], row.bytes.data(), row.bytes.size()), static_cast<ssize_t>(row.bytes.size()));
-        ::close(fds[1]);
         TextChannel channel;
         channel.style = ChannelStyle::console;
-        channel.input_handle = fds[0];
+        channel.input_handle = testing_support::pipe_holding(row.bytes);
         EXPECT_EQ(records_of(channel), row.records) << row.bytes;
         EXPECT_TRUE(channel.at_end);
-        ::close(fds[0]);
+        os::close_handle(channel.input_handle);
     }
 }
 
