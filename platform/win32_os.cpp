@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/fault_injection.h"
 
 namespace sotra::os {
@@ -37,6 +39,41 @@ OsError from_error(DWORD error) {
 
 OsError last_error() { return from_error(::GetLastError()); }
 
+bool is_dos_device_base(std::string base) {
+    for (char& c : base) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+// The name as the system must be given it. Win32 takes a last name part
+// whose base is a DOS device name (LPT1.DAT, aux.txt) for the device itself,
+// extension or not. Device names are sent to their devices before they get
+// here, so such a name means a file: it is handed over as a full path with
+// the \\?\ prefix, which the system takes literally. Other names are
+// passed as they are.
+std::string system_name(const char* name) {
+    const std::string text = name;
+    if (text.compare(0, 4, "\\\\?\\") == 0) return text;  // literal already
+    const std::size_t part = text.find_last_of("\\/:") + 1;  // npos + 1 is 0
+    const std::size_t dot = text.find('.', part);
+    if (dot == std::string::npos || !is_dos_device_base(text.substr(part, dot - part))) return text;
+    const std::string directory = part == 0 ? std::string(".") : text.substr(0, part);
+    char full[4 * MAX_PATH];
+    const DWORD length = ::GetFullPathNameA(directory.c_str(), sizeof full, full, nullptr);
+    if (length == 0 || length >= sizeof full) return text;
+    std::string path(full, length);
+    if (path.back() != '\\') path += '\\';
+    path += text.substr(part);
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    if (path.compare(0, 2, "\\\\") == 0) return "\\\\?\\UNC\\" + path.substr(2);
+    return "\\\\?\\" + path;
+}
+
 DWORD desired_access(Access access) {
     switch (access) {
         case Access::read_write: return GENERIC_READ | GENERIC_WRITE;
@@ -53,8 +90,9 @@ OsError open_file(const char* name, Access access, DWORD disposition, Handle& ha
         injected != OsError::none) {
         return injected;
     }
-    const HANDLE file = ::CreateFileA(name, desired_access(access), FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileA(system_name(name).c_str(), desired_access(access),
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return last_error();
     // Only a file on a disk or a character device has records; a pipe that
     // nobody writes would be read for ever.
@@ -118,7 +156,9 @@ OsError read_some(Handle handle, char* bytes, std::size_t n, std::size_t& got) {
     return OsError::none;
 }
 
-bool file_exists(const char* name) { return ::GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+bool file_exists(const char* name) {
+    return ::GetFileAttributesA(system_name(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 OsError open_existing(const char* name, Access access, Handle& handle) {
     return open_file(name, access, OPEN_EXISTING, handle);
@@ -172,7 +212,7 @@ bool alias_file(const char* alias, const char* target) {
     FileIdentity identities[2];
     const char* names[2] = {alias, target};
     for (int i = 0; i < 2; ++i) {
-        const HANDLE file = ::CreateFileA(names[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        const HANDLE file = ::CreateFileA(system_name(names[i]).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (file == INVALID_HANDLE_VALUE) return false;
         const OsError error = file_identity(ours(file), identities[i]);
