@@ -481,26 +481,45 @@ E2eRun run_sotra(const E2eDirectory& dir, std::string_view input, const E2eRunOp
 
 #endif
 
+namespace {
+
+// The path the test itself opens a file of the directory by. On Windows a
+// name such as LPT1.DAT would reach the printer port; with the \\?\ prefix
+// of a full path the system takes every name literally.
+std::string literal_path(const std::string& path) {
+#ifdef _WIN32
+    std::string literal = "\\\\?\\" + path;
+    for (char& c : literal) {
+        if (c == '/') c = '\\';
+    }
+    return literal;
+#else
+    return path;
+#endif
+}
+
+}  // namespace
+
 E2eDirectory::~E2eDirectory() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(literal_path(path_), ignored);
 }
 
 std::string E2eDirectory::path_of(std::string_view name) const { return path_ + "/" + std::string(name); }
 
 void E2eDirectory::write_file(std::string_view name, std::string_view bytes) const {
-    std::ofstream file(path_of(name), std::ios::binary | std::ios::trunc);
+    std::ofstream file(literal_path(path_of(name)), std::ios::binary | std::ios::trunc);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!file) throw std::runtime_error("cannot write " + path_of(name));
 }
 
 bool E2eDirectory::exists(std::string_view name) const {
     std::error_code ignored;
-    return std::filesystem::exists(std::filesystem::symlink_status(path_of(name), ignored));
+    return std::filesystem::exists(std::filesystem::symlink_status(literal_path(path_of(name)), ignored));
 }
 
 std::string E2eDirectory::read_file(std::string_view name) const {
-    std::ifstream file(path_of(name), std::ios::binary);
+    std::ifstream file(literal_path(path_of(name)), std::ios::binary);
     if (!file) throw std::runtime_error("cannot read " + path_of(name));
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
