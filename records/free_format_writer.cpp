@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "records/fixed_six_decimals.h"
+
 namespace sotra {
 namespace {
 
 constexpr int kLineRoom = 79;
 constexpr int kRealField = 15;
-constexpr int kFixedDecimals = 6;
 constexpr int kNonFiniteLength = 13;
 
 // A record holds at most its start blank and a full line: every item takes
@@ -139,7 +140,7 @@ std::size_t write_free_format_real(float x, char* end) {
     }
     const DecimalValue v = decimal_value(x);
     if (!v.zero() && v.exponent >= 1 && v.exponent <= 7) {
-        return write_fixed(v, kFixedDecimals, end);
+        return write_fixed_six_decimals(v, end);
     }
     return write_exponent(v, end);
 }
