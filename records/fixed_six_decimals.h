@@ -50,8 +50,8 @@ inline void store_last_bytes(const char* digits, int count, char* end) {
 
 // The fixed-point text with six decimals of a nonzero value with
 // 1 <= v.exponent <= 7, as write_fixed writes it: ends just before `end`
-// and returns its length (8 to 16). It needs 15 characters of room before
-// `end`; those before the text keep what they held.
+// and returns its length (8 to 16). The 15 characters before `end` must be
+// set: those before the text are read and stored back as they were.
 inline std::size_t write_fixed_six_decimals(const DecimalValue& v, char* end) {
     using namespace fixed_six_decimals_detail;
     // 1. The 17 digits rounded half up to 7, and the text as one number.

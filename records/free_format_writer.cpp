@@ -130,6 +130,31 @@ bool is_finite(float x) {
     return (std::bit_cast<std::uint32_t>(x) & 0x7F800000u) != 0x7F800000u;
 }
 
+bool reals_only(std::span<const FreeFormatItem> items) {
+    for (const FreeFormatItem& item : items) {
+        if (item.kind != FreeFormatItem::Kind::real) return false;
+    }
+    return true;
+}
+
+// A write of one to four reals and nothing else, such as a point of the
+// sweep, is one record: each real takes 16 characters, a blank (the start
+// blank, or the one after another real) and its 15-character field, and K
+// of them leave kLineRoom - (16 K - 1) of the line, which must stay above 0
+// for the last to have fitted. The record is laid out straight into its
+// fields, its length known here.
+template <std::size_t K>
+void write_reals(std::span<TextChannel* const> channels, std::span<const FreeFormatItem> items) {
+    constexpr std::size_t kField = 1 + kRealField;
+    static_assert(K >= 1 && kLineRoom - static_cast<int>(kField * K - 1) > 0);
+    std::array<char, kField * K> record;
+    std::memset(record.data(), ' ', record.size());
+    for (std::size_t i = 0; i < K; ++i) {
+        write_free_format_real(items[i].real, record.data() + kField * (i + 1));
+    }
+    for (TextChannel* channel : channels) write_record(*channel, std::string_view(record.data(), record.size()));
+}
+
 }  // namespace
 
 std::size_t write_free_format_real(float x, char* end) {
@@ -146,7 +171,7 @@ std::size_t write_free_format_real(float x, char* end) {
 }
 
 std::string free_format_real(float x) {
-    char text[kFreeFormatRealRoom];
+    char text[kFreeFormatRealRoom] = {};
     const std::size_t length = write_free_format_real(x, text + kFreeFormatRealRoom);
     return std::string(text + kFreeFormatRealRoom - length, length);
 }
@@ -158,10 +183,18 @@ std::vector<std::string> lay_out_free_format(std::span<const FreeFormatItem> ite
 }
 
 void write_free_format(TextChannel& channel, std::span<const FreeFormatItem> items) {
-    lay_out(items, [&channel](std::string_view record) { write_record(channel, record); });
+    TextChannel* const channels[] = {&channel};
+    write_free_format(channels, items);
 }
 
 void write_free_format(std::span<TextChannel* const> channels, std::span<const FreeFormatItem> items) {
+    switch (reals_only(items) ? items.size() : 0) {
+        case 1: return write_reals<1>(channels, items);
+        case 2: return write_reals<2>(channels, items);
+        case 3: return write_reals<3>(channels, items);
+        case 4: return write_reals<4>(channels, items);
+        default: break;
+    }
     lay_out(items, [channels](std::string_view record) {
         for (TextChannel* channel : channels) write_record(*channel, record);
     });

@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -85,8 +86,11 @@ TextChannel* add_file_channel(TextChannel&& channel);
 template <typename F>
 void for_each_file_channel(F&& f);
 
-// One record, without a line end. A failure ends the program.
-void write_record(TextChannel& channel, std::string_view text);
+// One record, without a line end. A failure ends the program. A record
+// that fits, with its line end, in the block of a file already being
+// written is copied in here; any other goes to write_any_record.
+inline void write_record(TextChannel& channel, std::string_view text);
+void write_any_record(TextChannel& channel, std::string_view text);
 
 // What next_char yields besides a byte value 0..255.
 constexpr int kEndOfRecord = -1;
@@ -123,6 +127,19 @@ void reset_channels_for_testing();
 
 namespace detail {
 extern std::array<std::unique_ptr<TextChannel>, kMaxFileChannels> file_channels;
+}
+
+inline void write_record(TextChannel& channel, std::string_view text) {
+    if (channel.style == ChannelStyle::file && channel.writing &&
+        text.size() + 2 < kFileBufferSize - channel.buffer_fill) {
+        char* const end = channel.buffer.data() + channel.buffer_fill;
+        std::memcpy(end, text.data(), text.size());
+        end[text.size()] = '\r';
+        end[text.size() + 1] = '\n';
+        channel.buffer_fill += text.size() + 2;
+        return;
+    }
+    write_any_record(channel, text);
 }
 
 template <typename F>
