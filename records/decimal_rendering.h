@@ -126,7 +126,8 @@ constexpr std::size_t fixed_text_capacity(int decimals) {
 // room for fixed_text_capacity before it), and returns its length: an
 // optional "-", the integer digits (none for a magnitude below 1, except
 // "0" when there are no decimals), ".", the decimals. At most 7
-// significant digits.
+// significant digits. With 6 decimals, the characters before the text up
+// to the 15th before `end` may be set to blanks.
 std::size_t write_fixed(const DecimalValue& v, int decimals, char* end);
 std::string render_fixed(float value, int decimals);
 

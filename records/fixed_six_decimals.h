@@ -8,8 +8,11 @@
 // W = R x 10^(a-1), R the 17 digits rounded to 7. When the rounding gains a
 // digit (R = 10^7), the value shown is 10^a and W is still R x 10^(a-1); it
 // just has one more integer digit. W < 10^13, so its integer part W / 10^6
-// has at most 8 digits and its decimals W mod 10^6 are six: each is written
-// by one write_eight_digits.
+// has at most 8 digits and its decimals W mod 10^6 are six: each becomes
+// the word of its eight digits (records/eight_digits.h).
+//
+// The text is put together in two words, which are stored without any load
+// of what they overlap: a load that overlaps a store just made stalls.
 #pragma once
 
 #include <array>
@@ -28,30 +31,33 @@ namespace fixed_six_decimals_detail {
 inline constexpr std::array<std::uint64_t, 8> kScale = {0, 1, 10, 100, 1'000, 10'000, 100'000, 1'000'000};
 
 constexpr std::uint64_t kSevenDigits = 10'000'000;  // 10^7
+constexpr std::uint64_t kBlanks = 0x2020'2020'2020'2020;
 
-// Stores the last `count` (1..8) of the eight bytes at `digits` into the
-// `count` bytes before `end`, leaving the bytes before those as they were.
-inline void store_last_bytes(const char* digits, int count, char* end) {
-    char* const at = end - 8;
-    std::uint64_t old_bytes;
-    std::uint64_t new_bytes;
-    std::memcpy(&old_bytes, at, 8);
-    std::memcpy(&new_bytes, digits, 8);
-    // The first 8 - count bytes in memory keep their old value.
-    const unsigned kept_bits = 8 * static_cast<unsigned>(8 - count);
-    const std::uint64_t keep = kept_bits == 0 ? 0
-                               : std::endian::native == std::endian::little ? ~std::uint64_t{0} >> (64 - kept_bits)
-                                                                             : ~std::uint64_t{0} << (64 - kept_bits);
-    const std::uint64_t merged = (old_bytes & keep) | (new_bytes & ~keep);
-    std::memcpy(at, &merged, 8);
+constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+
+// The mask of the bytes of a word from the k-th in memory on (0 <= k < 8).
+constexpr std::uint64_t bytes_from(int k) {
+    const unsigned bits = 8 * static_cast<unsigned>(k);
+    return kLittleEndian ? ~std::uint64_t{0} << bits : ~std::uint64_t{0} >> bits;
 }
+
+// The last byte of a word in memory moved to its first place, and a
+// character in the second place of a word.
+constexpr std::uint64_t last_byte_as_first(std::uint64_t word) { return kLittleEndian ? word >> 56 : word << 56; }
+constexpr std::uint64_t byte_as_second(char c) {
+    const auto byte = static_cast<std::uint64_t>(static_cast<unsigned char>(c));
+    return kLittleEndian ? byte << 8 : byte << 48;
+}
+
+inline void store_word(std::uint64_t word, char* at) { std::memcpy(at, &word, sizeof word); }
 
 }  // namespace fixed_six_decimals_detail
 
 // The fixed-point text with six decimals of a nonzero value with
 // 1 <= v.exponent <= 7, as write_fixed writes it: ends just before `end`
-// and returns its length (8 to 16). The 15 characters before `end` must be
-// set: those before the text are read and stored back as they were.
+// and returns its length. It writes all of the 15 characters before `end`,
+// blanks before the text; a text of 16 (the sign of a value rounded up to
+// 10^7) takes one more.
 inline std::size_t write_fixed_six_decimals(const DecimalValue& v, char* end) {
     using namespace fixed_six_decimals_detail;
     // 1. The 17 digits rounded half up to 7, and the text as one number.
@@ -59,15 +65,19 @@ inline std::size_t write_fixed_six_decimals(const DecimalValue& v, char* end) {
     const std::uint64_t text = rounded * kScale[v.exponent];
     const int integer_digits = v.exponent + (rounded == kSevenDigits ? 1 : 0);
 
-    // 2. The decimals, the point before them and the integer digits before
-    //    that (the first two characters of the decimals' eight are replaced).
-    write_eight_digits(static_cast<std::uint32_t>(text % 1'000'000), end - 8);
-    char integer_part[8];
-    write_eight_digits(static_cast<std::uint32_t>(text / 1'000'000), integer_part);
-    store_last_bytes(integer_part, integer_digits, end - 7);
-    end[-7] = '.';
+    // 2. The words of the integer part and of the decimals, two zeros first.
+    const std::uint64_t integer_part = eight_digit_word(static_cast<std::uint32_t>(text / 1'000'000));
+    const std::uint64_t decimals = eight_digit_word(static_cast<std::uint32_t>(text % 1'000'000));
 
-    // 3. The sign: a value of 1 or more never shows as zero, so it keeps it.
+    // 3. The 8 characters before the last 7: blanks, then the integer digits.
+    const std::uint64_t shown = bytes_from(8 - integer_digits);
+    store_word((integer_part & shown) | (kBlanks & ~shown), end - 15);
+
+    // 4. The last 8: the last integer digit, the point, the six decimals.
+    const std::uint64_t last_two = bytes_from(2);
+    store_word((decimals & last_two) | last_byte_as_first(integer_part) | byte_as_second('.'), end - 8);
+
+    // 5. The sign: a value of 1 or more never shows as zero, so it keeps it.
     std::size_t length = static_cast<std::size_t>(integer_digits) + 7;
     if (v.negative) {
         end[-static_cast<std::ptrdiff_t>(length) - 1] = '-';

@@ -60,9 +60,10 @@ TEST(FixedSixDecimalsTest, RoundingThatGainsADigit) {
     }
 }
 
-// The integer digits are stored eight characters at a time; what stands
-// before the text in the field stays.
-TEST(FixedSixDecimalsTest, KeepsWhatStandsBeforeTheText) {
+// The text is stored eight characters at a time: the 15 characters before
+// the end are its field, blanks before the text, and nothing before them is
+// touched.
+TEST(FixedSixDecimalsTest, FillsItsFifteenCharactersAndNoMore) {
     const struct {
         float value;
         std::string text;
@@ -76,7 +77,7 @@ TEST(FixedSixDecimalsTest, KeepsWhatStandsBeforeTheText) {
         std::string field(24, '#');
         const std::size_t length = write_fixed_six_decimals(decimal_value(row.value), field.data() + field.size());
         EXPECT_EQ(length, row.text.size());
-        EXPECT_EQ(field, std::string(field.size() - row.text.size(), '#') + row.text);
+        EXPECT_EQ(field, std::string(9, '#') + std::string(15 - row.text.size(), ' ') + row.text);
     }
 }
 
