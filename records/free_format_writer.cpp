@@ -137,22 +137,56 @@ bool reals_only(std::span<const FreeFormatItem> items) {
     return true;
 }
 
+// Whether a finite value, as decimal_value took it apart, is written in
+// fixed point: 1 <= |x| < 10^7.
+bool shows_fixed(const DecimalValue& v) { return !v.zero() && v.exponent >= 1 && v.exponent <= 7; }
+
+// The 16 characters a real takes in a record of reals alone: a blank (the
+// start blank, or the one after another real) and its 15-character field.
+// Fixed point is made in registers; the other forms are written into the
+// characters and read back.
+SixteenChars real_field(float x) {
+    const bool finite = is_finite(x);
+    const DecimalValue v = finite ? decimal_value(x) : DecimalValue{};
+    if (finite && shows_fixed(v)) return six_decimals_field(v).chars;
+    char field[16];
+    std::memset(field, ' ', sizeof field);
+    if (finite) {
+        write_exponent(v, field + sizeof field);
+    } else {
+        write_free_format_real(x, field + sizeof field);
+    }
+    SixteenChars chars;
+    std::memcpy(&chars.first, field, 8);
+    std::memcpy(&chars.second, field + 8, 8);
+    return chars;
+}
+
+void store_field(const SixteenChars& chars, char* at) {
+    std::memcpy(at, &chars.first, 8);
+    std::memcpy(at + 8, &chars.second, 8);
+}
+
 // A write of one to four reals and nothing else, such as a point of the
-// sweep, is one record: each real takes 16 characters, a blank (the start
-// blank, or the one after another real) and its 15-character field, and K
-// of them leave kLineRoom - (16 K - 1) of the line, which must stay above 0
-// for the last to have fitted. The record is laid out straight into its
-// fields, its length known here.
+// sweep, is one record of their 16-character fields, and K of them leave
+// kLineRoom - (16 K - 1) of the line, which must stay above 0 for the last
+// to have fitted. The fields are made once and stored straight into the
+// buffer of each channel that has room for the record.
 template <std::size_t K>
 void write_reals(std::span<TextChannel* const> channels, std::span<const FreeFormatItem> items) {
     constexpr std::size_t kField = 1 + kRealField;
     static_assert(K >= 1 && kLineRoom - static_cast<int>(kField * K - 1) > 0);
-    std::array<char, kField * K> record;
-    std::memset(record.data(), ' ', record.size());
-    for (std::size_t i = 0; i < K; ++i) {
-        write_free_format_real(items[i].real, record.data() + kField * (i + 1));
+    std::array<SixteenChars, K> fields;
+    for (std::size_t i = 0; i < K; ++i) fields[i] = real_field(items[i].real);
+    for (TextChannel* channel : channels) {
+        if (char* const room = claim_record_room(*channel, kField * K)) {
+            for (std::size_t i = 0; i < K; ++i) store_field(fields[i], room + kField * i);
+        } else {
+            std::array<char, kField * K> record;
+            for (std::size_t i = 0; i < K; ++i) store_field(fields[i], record.data() + kField * i);
+            write_record(*channel, std::string_view(record.data(), record.size()));
+        }
     }
-    for (TextChannel* channel : channels) write_record(*channel, std::string_view(record.data(), record.size()));
 }
 
 }  // namespace
@@ -164,7 +198,7 @@ std::size_t write_free_format_real(float x, char* end) {
         return text.size();
     }
     const DecimalValue v = decimal_value(x);
-    if (!v.zero() && v.exponent >= 1 && v.exponent <= 7) {
+    if (shows_fixed(v)) {
         return write_fixed_six_decimals(v, end);
     }
     return write_exponent(v, end);

@@ -92,6 +92,13 @@ void for_each_file_channel(F&& f);
 inline void write_record(TextChannel& channel, std::string_view text);
 void write_any_record(TextChannel& channel, std::string_view text);
 
+// Room in the buffer for a record of `length` characters, when it fits
+// there with its line end in the block of a file already being written:
+// the line end is put after it and both are counted, and the caller writes
+// the record's characters at the place returned before anything else is
+// done with the channel. nullptr, and nothing done, otherwise.
+inline char* claim_record_room(TextChannel& channel, std::size_t length);
+
 // What next_char yields besides a byte value 0..255.
 constexpr int kEndOfRecord = -1;
 constexpr int kEndOfFile = -2;
@@ -129,14 +136,21 @@ namespace detail {
 extern std::array<std::unique_ptr<TextChannel>, kMaxFileChannels> file_channels;
 }
 
+inline char* claim_record_room(TextChannel& channel, std::size_t length) {
+    if (channel.style != ChannelStyle::file || !channel.writing ||
+        length + 2 >= kFileBufferSize - channel.buffer_fill) {
+        return nullptr;
+    }
+    char* const record = channel.buffer.data() + channel.buffer_fill;
+    record[length] = '\r';
+    record[length + 1] = '\n';
+    channel.buffer_fill += length + 2;
+    return record;
+}
+
 inline void write_record(TextChannel& channel, std::string_view text) {
-    if (channel.style == ChannelStyle::file && channel.writing &&
-        text.size() + 2 < kFileBufferSize - channel.buffer_fill) {
-        char* const end = channel.buffer.data() + channel.buffer_fill;
-        std::memcpy(end, text.data(), text.size());
-        end[text.size()] = '\r';
-        end[text.size() + 1] = '\n';
-        channel.buffer_fill += text.size() + 2;
+    if (char* const record = claim_record_room(channel, text.size())) {
+        std::memcpy(record, text.data(), text.size());
         return;
     }
     write_any_record(channel, text);
