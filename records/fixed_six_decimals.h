@@ -77,15 +77,15 @@ struct SixteenChars {
     std::uint64_t second = 0;
 };
 
-// The fixed-point text with six decimals of a nonzero value with
-// 1 <= v.exponent <= 7, as write_fixed writes it, right-justified in 16
-// characters with blanks before it, and its length (8 to 16; 16 only for the
-// sign of a value rounded up to 10^7).
+// A text right-justified in 16 characters, blanks before it, and its length.
 struct SixDecimalField {
     SixteenChars chars;
     std::size_t length = 0;
 };
 
+// The fixed-point text with six decimals of a nonzero value with
+// 1 <= v.exponent <= 7, as write_fixed writes it: 8 to 16 characters, 16
+// only for the sign of a value rounded up to 10^7.
 inline SixDecimalField six_decimals_field(const DecimalValue& v) {
     using namespace fixed_six_decimals_detail;
     // 1. The 17 digits rounded half up to 7. A rounding that gains a digit
