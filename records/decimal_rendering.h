@@ -24,6 +24,8 @@
 #include <string>
 #include <string_view>
 
+#include "records/decimal_value.h"
+
 namespace sotra {
 
 // A short string held in place, at most N characters: the digits and the
@@ -91,21 +93,6 @@ struct RealDigits {
     FixedString<6> text;    // "1#INF", "1#IND", "1#QNAN" or "1#SNAN" when not finite
 };
 
-// A finite value taken apart as real_digits takes it, its digits held as
-// one number: the 17 digits rounded from the exact value, trailing zeros
-// kept, so 10^16 <= digits < 10^17, or 0 for a zero of either sign.
-struct DecimalValue {
-    bool negative = false;  // false for a zero of either sign
-    std::uint64_t digits = 0;
-    std::int32_t exponent = 0;  // as in RealDigits; 0 for zero
-
-    bool zero() const { return digits == 0; }
-};
-
-// The finite `value` taken apart: its exact magnitude cut to 18
-// significant digits and rounded half up to 17.
-DecimalValue decimal_value(float value);
-
 // Takes a single-precision value apart: its exact magnitude cut to 18
 // significant digits, rounded half up to 17, trailing zeros dropped.
 RealDigits real_digits(float value);
@@ -139,7 +126,8 @@ constexpr std::size_t fixed_text_capacity(int decimals) {
 // room for fixed_text_capacity before it), and returns its length: an
 // optional "-", the integer digits (none for a magnitude below 1, except
 // "0" when there are no decimals), ".", the decimals. At most 7
-// significant digits.
+// significant digits. With 6 decimals, the characters before the text up
+// to the 15th before `end` may be set to blanks.
 std::size_t write_fixed(const DecimalValue& v, int decimals, char* end);
 std::string render_fixed(float value, int decimals);
 

@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "records/fixed_six_decimals.h"
+
 namespace sotra {
 namespace {
 
 constexpr int kLineRoom = 79;
 constexpr int kRealField = 15;
-constexpr int kFixedDecimals = 6;
 constexpr int kNonFiniteLength = 13;
 
 // A record holds at most its start blank and a full line: every item takes
@@ -129,6 +130,65 @@ bool is_finite(float x) {
     return (std::bit_cast<std::uint32_t>(x) & 0x7F800000u) != 0x7F800000u;
 }
 
+bool reals_only(std::span<const FreeFormatItem> items) {
+    for (const FreeFormatItem& item : items) {
+        if (item.kind != FreeFormatItem::Kind::real) return false;
+    }
+    return true;
+}
+
+// Whether a finite value, as decimal_value took it apart, is written in
+// fixed point: 1 <= |x| < 10^7.
+bool shows_fixed(const DecimalValue& v) { return !v.zero() && v.exponent >= 1 && v.exponent <= 7; }
+
+// The 16 characters a real takes in a record of reals alone: a blank (the
+// start blank, or the one after another real) and its 15-character field.
+// Fixed point is made in registers; the other forms are written into the
+// characters and read back.
+SixteenChars real_field(float x) {
+    const bool finite = is_finite(x);
+    const DecimalValue v = finite ? decimal_value(x) : DecimalValue{};
+    if (finite && shows_fixed(v)) return six_decimals_field(v).chars;
+    char field[16];
+    std::memset(field, ' ', sizeof field);
+    if (finite) {
+        write_exponent(v, field + sizeof field);
+    } else {
+        write_free_format_real(x, field + sizeof field);
+    }
+    SixteenChars chars;
+    std::memcpy(&chars.first, field, 8);
+    std::memcpy(&chars.second, field + 8, 8);
+    return chars;
+}
+
+void store_field(const SixteenChars& chars, char* at) {
+    std::memcpy(at, &chars.first, 8);
+    std::memcpy(at + 8, &chars.second, 8);
+}
+
+// A write of one to four reals and nothing else, such as a point of the
+// sweep, is one record of their 16-character fields, and K of them leave
+// kLineRoom - (16 K - 1) of the line, which must stay above 0 for the last
+// to have fitted. The fields are made once and stored straight into the
+// buffer of each channel that has room for the record.
+template <std::size_t K>
+void write_reals(std::span<TextChannel* const> channels, std::span<const FreeFormatItem> items) {
+    constexpr std::size_t kField = 1 + kRealField;
+    static_assert(K >= 1 && kLineRoom - static_cast<int>(kField * K - 1) > 0);
+    std::array<SixteenChars, K> fields;
+    for (std::size_t i = 0; i < K; ++i) fields[i] = real_field(items[i].real);
+    for (TextChannel* channel : channels) {
+        if (char* const room = claim_record_room(*channel, kField * K)) {
+            for (std::size_t i = 0; i < K; ++i) store_field(fields[i], room + kField * i);
+        } else {
+            std::array<char, kField * K> record;
+            for (std::size_t i = 0; i < K; ++i) store_field(fields[i], record.data() + kField * i);
+            write_record(*channel, std::string_view(record.data(), record.size()));
+        }
+    }
+}
+
 }  // namespace
 
 std::size_t write_free_format_real(float x, char* end) {
@@ -138,14 +198,14 @@ std::size_t write_free_format_real(float x, char* end) {
         return text.size();
     }
     const DecimalValue v = decimal_value(x);
-    if (!v.zero() && v.exponent >= 1 && v.exponent <= 7) {
-        return write_fixed(v, kFixedDecimals, end);
+    if (shows_fixed(v)) {
+        return write_fixed_six_decimals(v, end);
     }
     return write_exponent(v, end);
 }
 
 std::string free_format_real(float x) {
-    char text[kFreeFormatRealRoom];
+    char text[kFreeFormatRealRoom] = {};
     const std::size_t length = write_free_format_real(x, text + kFreeFormatRealRoom);
     return std::string(text + kFreeFormatRealRoom - length, length);
 }
@@ -157,10 +217,18 @@ std::vector<std::string> lay_out_free_format(std::span<const FreeFormatItem> ite
 }
 
 void write_free_format(TextChannel& channel, std::span<const FreeFormatItem> items) {
-    lay_out(items, [&channel](std::string_view record) { write_record(channel, record); });
+    TextChannel* const channels[] = {&channel};
+    write_free_format(channels, items);
 }
 
 void write_free_format(std::span<TextChannel* const> channels, std::span<const FreeFormatItem> items) {
+    switch (reals_only(items) ? items.size() : 0) {
+        case 1: return write_reals<1>(channels, items);
+        case 2: return write_reals<2>(channels, items);
+        case 3: return write_reals<3>(channels, items);
+        case 4: return write_reals<4>(channels, items);
+        default: break;
+    }
     lay_out(items, [channels](std::string_view record) {
         for (TextChannel* channel : channels) write_record(*channel, record);
     });

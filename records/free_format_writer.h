@@ -34,7 +34,8 @@ struct FreeFormatItem {
 // write_free_format_real writes it so that it ends just before `end`, and
 // returns its length: it never writes more than kFreeFormatRealRoom
 // characters (fixed point only below 10^7, so at most a sign, 7 integer
-// digits, the point and 6 decimals).
+// digits, the point and 6 decimals), and those before its text may be
+// set to blanks.
 constexpr std::size_t kFreeFormatRealRoom = 15;
 std::size_t write_free_format_real(float x, char* end);
 std::string free_format_real(float x);

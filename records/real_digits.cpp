@@ -1,29 +1,21 @@
-// real_digits and decimal_value: the sign, significant decimal digits and
-// decimal exponent of the exact value of a single-precision real, as a
-// digit string and as one number.
-//
-// A finite float is m x 2^e with an integer m < 2^24. Its first 18
-// significant digits come from 128-bit arithmetic for every value from about
-// 1.4 x 10^-14 up, and from the complete decimal expansion below that
-// (records/leading_digits.h); both give the digits of the exact value.
+// real_digits: the sign, significant decimal digits and decimal exponent of
+// the exact value of a single-precision real as a digit string, or the code
+// text of an infinity or NaN. The digits are those of decimal_value
+// (records/decimal_value.h), written out.
 #include "records/decimal_rendering.h"
 
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 #include "records/eight_digits.h"
-#include "records/fast_leading_digits.h"
-#include "records/leading_digits.h"
 
 namespace sotra {
 namespace {
 
 // ---- Non-finite values ------------------------------------------------------
 
-constexpr std::uint32_t kSignBit = 0x8000'0000;
 constexpr std::uint32_t kExponentMask = 0x7F80'0000;
 constexpr std::uint32_t kFractionMask = 0x007F'FFFF;
 constexpr std::uint32_t kQuietBit = 0x0040'0000;
@@ -41,7 +33,6 @@ std::string_view non_finite_text(std::uint32_t bits) {
 // ---- Writing the 17 digits ----------------------------------------------------
 
 constexpr int kKeptDigits = 17;
-constexpr std::uint64_t kSeventeenDigits = 100'000'000'000'000'000;  // 10^17
 
 // The decimal zeros at the end of a nonzero n, at most 15.
 int trailing_zeros(std::uint32_t n) {
@@ -79,57 +70,26 @@ std::size_t write_seventeen_digits(std::uint64_t n, char* out) {
 
 }  // namespace
 
-DecimalValue decimal_value(float value) {
-    const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
-    const std::uint32_t biased = (bits & kExponentMask) >> 23;
-    const std::uint32_t fraction = bits & kFractionMask;
-    DecimalValue v;
-
-    // 1. A zero of either sign.
-    if (biased == 0 && fraction == 0) {
-        return v;
-    }
-
-    // 3. value = m x 2^e.
-    const std::uint32_t m = biased == 0 ? fraction : (fraction | 0x0080'0000);
-    const int e = biased == 0 ? -149 : static_cast<int>(biased) - 150;
-
-    // 4. The first 18 significant digits of the exact magnitude, cut off.
-    const std::optional<LeadingDigits> fast = fast_leading_digits(m, e);
-    const LeadingDigits lead = fast ? *fast : wide_leading_digits(m, e);
-
-    // 5. Half up at the 18th digit into 17, carrying through nines; 17 nines
-    //    become the single digit 1 one place further left.
-    v.negative = (bits & kSignBit) != 0;
-    v.digits = (lead.digits + 5) / 10;
-    v.exponent = lead.exponent;
-    if (v.digits == kSeventeenDigits) {
-        v.digits /= 10;
-        ++v.exponent;
-    }
-    return v;
-}
-
 RealDigits real_digits(float value) {
     // One result object, built in place: its digits are written once.
     RealDigits r;
     const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
 
-    // 2. Infinity or NaN.
+    // 1. Infinity or NaN.
     if ((bits & kExponentMask) == kExponentMask) {
         r.finite = false;
         r.text = non_finite_text(bits);
         return r;
     }
 
-    // 1., 3.-5.
+    // 2. The 17 digits; a zero of either sign is the digit 0.
     const DecimalValue v = decimal_value(value);
     if (v.zero()) {
         r.digits = "0";
         return r;
     }
 
-    // 6. The digits, trailing zeros dropped.
+    // 3. The digits, trailing zeros dropped.
     r.negative = v.negative;
     r.exponent = v.exponent;
     r.digits.shorten(write_seventeen_digits(v.digits, r.digits.overwrite(kKeptDigits)));

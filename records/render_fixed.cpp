@@ -2,6 +2,7 @@
 // a given number of decimals and at most 7 significant digits.
 #include "records/decimal_rendering.h"
 #include "records/digit_source.h"
+#include "records/fixed_six_decimals.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -11,6 +12,11 @@
 namespace sotra {
 
 std::size_t write_fixed(const DecimalValue& v, int decimals, char* end) {
+    // The common case, a free-format real: six decimals, 1 <= |value| < 10^7.
+    if (decimals == 6 && !v.zero() && v.exponent >= 1 && v.exponent <= 7) {
+        return write_fixed_six_decimals(v, end);
+    }
+
     // Wide enough that no field width can overflow the place arithmetic.
     const int64_t d = std::max(decimals, 0);
 

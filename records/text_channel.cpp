@@ -182,7 +182,8 @@ void append_to_file(TextChannel& channel, std::string_view bytes) {
 
 void write_file_record(TextChannel& channel, std::string_view text) {
     if (!channel.writing && !enter_write_mode(channel)) return;
-    // A record that fits in the block with its line end is copied in whole.
+    // A record that fits in the block with its line end is copied in whole
+    // (write_record in the header does that for a file already written).
     if (text.size() + 2 < kFileBufferSize - channel.buffer_fill) {
         char* end = channel.buffer.data() + channel.buffer_fill;
         std::memcpy(end, text.data(), text.size());
@@ -342,7 +343,7 @@ TextChannel* add_file_channel(TextChannel&& channel) {
     return nullptr;
 }
 
-void write_record(TextChannel& channel, std::string_view text) {
+void write_any_record(TextChannel& channel, std::string_view text) {
     if (channel.style == ChannelStyle::console) {
         write_console_record(channel, text);
     } else {

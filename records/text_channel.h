@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -85,8 +86,18 @@ TextChannel* add_file_channel(TextChannel&& channel);
 template <typename F>
 void for_each_file_channel(F&& f);
 
-// One record, without a line end. A failure ends the program.
-void write_record(TextChannel& channel, std::string_view text);
+// One record, without a line end. A failure ends the program. A record
+// that fits, with its line end, in the block of a file already being
+// written is copied in here; any other goes to write_any_record.
+inline void write_record(TextChannel& channel, std::string_view text);
+void write_any_record(TextChannel& channel, std::string_view text);
+
+// Room in the buffer for a record of `length` characters, when it fits
+// there with its line end in the block of a file already being written:
+// the line end is put after it and both are counted, and the caller writes
+// the record's characters at the place returned before anything else is
+// done with the channel. nullptr, and nothing done, otherwise.
+inline char* claim_record_room(TextChannel& channel, std::size_t length);
 
 // What next_char yields besides a byte value 0..255.
 constexpr int kEndOfRecord = -1;
@@ -123,6 +134,26 @@ void reset_channels_for_testing();
 
 namespace detail {
 extern std::array<std::unique_ptr<TextChannel>, kMaxFileChannels> file_channels;
+}
+
+inline char* claim_record_room(TextChannel& channel, std::size_t length) {
+    if (channel.style != ChannelStyle::file || !channel.writing ||
+        length + 2 >= kFileBufferSize - channel.buffer_fill) {
+        return nullptr;
+    }
+    char* const record = channel.buffer.data() + channel.buffer_fill;
+    record[length] = '\r';
+    record[length + 1] = '\n';
+    channel.buffer_fill += length + 2;
+    return record;
+}
+
+inline void write_record(TextChannel& channel, std::string_view text) {
+    if (char* const record = claim_record_room(channel, text.size())) {
+        std::memcpy(record, text.data(), text.size());
+        return;
+    }
+    write_any_record(channel, text);
 }
 
 template <typename F>

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "records/open_channel.h"
+#include "tests/support/temp_dir.h"
+
 namespace sotra {
 namespace {
 
@@ -115,6 +118,40 @@ TEST(FreeFormatWriterTest, TextsKeepTheirBytesAndTrailingBlanks) {
 
 TEST(FreeFormatWriterTest, NoItemsIsOneBlank) {
     EXPECT_EQ(lay_out({}), (std::vector<std::string>{" "}));
+}
+
+// A write of reals alone goes to the channels by a path of its own, its
+// fields stored straight into each file's block when the record fits there.
+// Whatever the values, and wherever the block ends, the files hold what
+// the general layout makes of the same items.
+class FreeFormatFileTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (const std::int32_t number : {40, 41}) close_channel(number);
+    }
+    testing_support::TempDir dir;
+};
+
+TEST_F(FreeFormatFileTest, RealsAloneGoToEveryChannelAsTheLayoutMakesThem) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float values[] = {1.0f, -9999999.0f, 0.5f, 12345678.0f, 0.0f, -0.0f, inf, 3.25f, -1.5e-20f, 7.0f};
+    open_channel(40, dir.file("first.dat"));
+    open_channel(41, dir.file("second.dat"));
+    TextChannel* const channels[] = {writing_channel(40), writing_channel(41)};
+    std::string expected;
+    // Writes of one to four reals, 90 of them: the blocks of 1024 bytes end
+    // inside records of every length and between them.
+    for (int i = 0; i < 90; ++i) {
+        std::vector<FreeFormatItem> items;
+        for (int k = 0; k <= i % 4; ++k) items.push_back(FreeFormatItem::of_real(values[(i + 3 * k) % 10]));
+        write_free_format(channels, items);
+        for (const std::string& record : lay_out(items)) expected += record + "\r\n";
+    }
+    ASSERT_GT(expected.size(), 3 * kFileBufferSize);
+    close_channel(40);
+    close_channel(41);
+    EXPECT_EQ(testing_support::read_file(dir.file("first.dat")), expected);
+    EXPECT_EQ(testing_support::read_file(dir.file("second.dat")), expected);
 }
 
 }  // namespace
